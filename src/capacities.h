@@ -1,0 +1,19 @@
+// Every fixed capacity of versel, declared once. Tables are sized from these
+// names and every routine that fills a table checks against them.
+#pragma once
+
+namespace versel {
+
+// Record formats.
+inline constexpr int kMaxGroupDepth = 20;     // nested groups inside the outer parentheses
+inline constexpr int kMaxRepeat = 32767;      // repeat counts
+inline constexpr int kMaxFieldWidth = 127;    // w, d, m and e of I, B, O, Z, F, E, D, G, L
+inline constexpr int kMaxCount = 32767;       // A widths, X and T counts
+inline constexpr int kMaxScale = 127;         // |k| of kP
+inline constexpr int kFormatCacheSize = 256;  // translated formats kept for reuse
+
+// Text settings of a run.
+inline constexpr int kFileNameLength = 40;
+inline constexpr int kFormatTextLength = 30;
+
+}  // namespace versel

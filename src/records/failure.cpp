@@ -1,0 +1,61 @@
+// The stop, the pause and the failure path.
+#include "records/failure.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "records/units.h"
+
+namespace versel {
+
+std::string failure_lines(const Failure& f) {
+  std::string s = "? ";
+  s += f.system ? kMsgSystemHeader : kMsgRuntimeHeader;
+  s += "\n? ";
+  s += f.message;
+  s += "\n? ";
+  s += f.statement;
+  s += "(UNIT=";
+  switch (f.unit.kind) {
+    case UnitKind::console: s += '*'; break;
+    case UnitKind::internal: s += "INTERNAL"; break;
+    case UnitKind::file: s += std::to_string(f.unit.number); break;
+  }
+  s += ",...\n";
+  return s;
+}
+
+Failure system_failure(int err, std::string_view statement, Unit unit) {
+  return Failure{true, std::strerror(err), statement, unit};
+}
+
+void fail(const Failure& f) {
+  Failure ignored;
+  close_all(ignored, true);
+  std::fflush(stdout);
+  std::string lines = failure_lines(f);
+  std::fwrite(lines.data(), 1, lines.size(), stderr);
+  std::fflush(stderr);
+  std::exit(-1);
+}
+
+void stop() {
+  Failure f;
+  if (!close_all(f, false)) fail(f);
+  if (std::fflush(stdout) != 0) fail(system_failure(errno, "WRITE", kConsole));
+  std::exit(0);
+}
+
+void pause(std::string_view text) {
+  free_write(kConsole, text);
+  std::string_view record;
+  Failure f;
+  if (!next_record(kConsole, record, f)) {
+    if (f.message.empty()) f = Failure{false, std::string(kMsgReadPastEnd), "READ", kConsole};
+    fail(f);
+  }
+}
+
+}  // namespace versel

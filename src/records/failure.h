@@ -1,0 +1,37 @@
+// The two ways a run ends from inside the record layer: the stop and the
+// failure path with its three lines on standard error.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "records/io.h"
+
+namespace versel {
+
+inline constexpr std::string_view kMsgReadPastEnd = "Attempt to read past end of file";
+inline constexpr std::string_view kMsgNotConnected = "Unit not connected";
+inline constexpr std::string_view kMsgRuntimeHeader = "versel run-time error:";
+inline constexpr std::string_view kMsgSystemHeader = "System Error:";
+
+// A failed statement, as the failure lines show it.
+struct Failure {
+  bool system = false;      // reported by the operating system
+  std::string message;      // the record layer's message or the system's text
+  std::string_view statement;  // "READ", "WRITE", "OPEN", ...
+  Unit unit = kConsole;
+};
+
+// The three failure lines, each ending in a line feed:
+//   "? versel run-time error:" or "? System Error:", "? " message,
+//   "? " statement "(UNIT=" unit ",..."
+std::string failure_lines(const Failure& f);
+
+// Closes every open file, writes the failure lines to standard error and ends
+// the process with exit status -1.
+[[noreturn]] void fail(const Failure& f);
+
+// A failure with the system's text for `err` (an errno value).
+Failure system_failure(int err, std::string_view statement, Unit unit);
+
+}  // namespace versel

@@ -1,0 +1,91 @@
+// The record layer as the rest of versel sees it: formatted reads and writes
+// on the console, numbered file units and texts held in memory, the unit
+// operations, the pause, the stop and the failure path.
+//
+// A read or write that fails without a branch ends the run: every open file is
+// closed, three lines go to standard error, such as
+//     ? versel run-time error:
+//     ? Illegal character in numeric input
+//     ? READ(UNIT=*,...
+// and the exit status is -1 (255).
+#pragma once
+
+#include <span>
+#include <string>
+#include <string_view>
+
+#include "records/format.h"
+#include "records/values.h"
+
+namespace versel {
+
+enum class UnitKind : std::uint8_t { console, file, internal };
+
+// A unit: the console `*`, a numbered file, or a text held in memory (the
+// INTERNAL unit: exactly one record, the whole text).
+struct Unit {
+  UnitKind kind;
+  int number = 0;
+  std::string_view text;
+};
+inline constexpr Unit kConsole{UnitKind::console, 0, {}};
+inline constexpr Unit file_unit(int number) { return {UnitKind::file, number, {}}; }
+inline constexpr Unit internal(std::string_view text) { return {UnitKind::internal, 0, text}; }
+
+// The file units of a run.
+inline constexpr int kSeaUnit = 12;
+inline constexpr int kKeyUnit = 13;
+inline constexpr int kDataUnit = 14;
+
+// A format text and where it comes from. A plain literal is one of the
+// program's fixed formats; held() marks a catalogue, typed or header format.
+struct FormatText {
+  std::string_view text;
+  FormatOrigin origin = FormatOrigin::fixed;
+  FormatText(const char* t) : text(t) {}
+  FormatText(std::string_view t, FormatOrigin o) : text(t), origin(o) {}
+};
+inline FormatText held(std::string_view text) { return {text, FormatOrigin::held}; }
+
+// What a read with branches returns; without a branch it returns only `ok`.
+enum class IoStatus : std::uint8_t { ok, error, end };
+
+// Branches a read may have: on_error takes every failure, the end of the file
+// included unless on_end is given too.
+enum Branches : unsigned { kNoBranch = 0, kOnError = 1, kOnEnd = 2, kOnBoth = 3 };
+
+IoStatus read(Unit unit, FormatText format, std::span<const Dest> dests,
+              unsigned branches = kNoBranch);
+inline IoStatus read(Unit unit, FormatText format, DestList dests,
+                     unsigned branches = kNoBranch) {
+  return read(unit, format, std::span<const Dest>(dests.begin(), dests.size()), branches);
+}
+
+// Reads the next record of a console or file unit whole, as "(a)" into a text
+// as long as the record: carriage returns dropped, tabs expanded.
+IoStatus read_line(Unit unit, std::string& line, unsigned branches = kNoBranch);
+
+void write(Unit unit, FormatText format, std::span<const Value> values);
+inline void write(Unit unit, FormatText format, ValueList values) {
+  write(unit, format, std::span<const Value>(values.begin(), values.size()));
+}
+
+// The free write of a text: one blank, then the text.
+void free_write(Unit unit, std::string_view text);
+
+// Writes `text` as a free write on the console, then waits for a typed line.
+void pause(std::string_view text);
+
+// Ends the run normally: every open file closed, exit status 0.
+[[noreturn]] void stop();
+
+enum class OpenStatus : std::uint8_t {
+  old,      // for reading; the file must exist
+  unknown,  // for writing; created when missing, emptied when present
+};
+void open(int unit, std::string_view name, OpenStatus status);
+void close(int unit);
+void rewind(int unit);
+void backspace(int unit);
+
+}  // namespace versel

@@ -1,0 +1,234 @@
+// Numbered file units, the console and the format cache.
+#include "records/units.h"
+
+#include <cerrno>
+#include <csignal>
+#include <cstring>
+#include <filesystem>
+
+namespace versel {
+namespace {
+
+Failure not_connected(std::string_view statement, Unit unit) {
+  return Failure{false, std::string(kMsgNotConnected), statement, unit};
+}
+
+UnitSlot* slot_of(int number) {
+  if (number < 0 || number > kMaxUnit) return nullptr;
+  return &units().slots[static_cast<std::size_t>(number)];
+}
+
+// One typed line from standard input; false at its end.
+bool console_line(std::string& raw, Failure& fail) {
+  raw.clear();
+  if (std::fflush(stdout) != 0) {
+    fail = system_failure(errno, "WRITE", kConsole);
+    return false;
+  }
+  char chunk[4096];
+  bool any = false;
+  while (std::fgets(chunk, sizeof chunk, stdin)) {
+    any = true;
+    std::size_t n = std::strlen(chunk);
+    if (n > 0 && chunk[n - 1] == '\n') {
+      raw.append(chunk, n - 1);
+      return true;
+    }
+    raw.append(chunk, n);
+  }
+  if (std::ferror(stdin)) {
+    fail = system_failure(errno, "READ", kConsole);
+    return false;
+  }
+  return any;
+}
+
+bool read_whole_file(std::FILE* f, std::string& data) {
+  data.clear();
+  char chunk[65536];
+  for (;;) {
+    std::size_t n = std::fread(chunk, 1, sizeof chunk, f);
+    data.append(chunk, n);
+    if (n < sizeof chunk) return !std::ferror(f);
+  }
+}
+
+}  // namespace
+
+UnitTable& units() {
+  static UnitTable table;
+  return table;
+}
+
+void start_records() { std::signal(SIGPIPE, SIG_IGN); }
+
+const Format& cached_format(FormatText text) {
+  UnitTable& t = units();
+  t.key.assign(1, text.origin == FormatOrigin::held ? 'h' : 'f');
+  t.key.append(text.text);
+  auto it = t.formats.find(t.key);
+  if (it != t.formats.end()) return it->second;
+  if (t.formats.size() >= static_cast<std::size_t>(kFormatCacheSize)) t.formats.clear();
+  return t.formats.emplace(t.key, translate(text.text, text.origin)).first->second;
+}
+
+void edit_line(std::string_view raw, std::string& out) {
+  out.clear();
+  for (char c : raw) {
+    if (c == '\r') continue;
+    if (c == '\t') {
+      // the next character stands at the next column 9, 17, 25, ...
+      out.append(8 - out.size() % 8, ' ');
+      continue;
+    }
+    out.push_back(c);
+  }
+}
+
+bool next_record(Unit unit, std::string_view& record, Failure& fail) {
+  UnitTable& t = units();
+  if (unit.kind == UnitKind::console) {
+    if (!console_line(t.console_line, fail)) return false;
+    edit_line(t.console_line, t.line);
+    record = t.line;
+    return true;
+  }
+  UnitSlot* s = slot_of(unit.number);
+  if (unit.kind != UnitKind::file || !s || !s->open || !s->input) {
+    fail = not_connected("READ", unit);
+    return false;
+  }
+  if (s->pos >= s->data.size()) return false;
+  const char* base = s->data.data() + s->pos;
+  std::size_t left = s->data.size() - s->pos;
+  const char* nl = static_cast<const char*>(std::memchr(base, '\n', left));
+  std::size_t len = nl ? static_cast<std::size_t>(nl - base) : left;
+  s->pos += nl ? len + 1 : len;
+  std::string_view raw(base, len);
+  if (std::memchr(base, '\r', len) || std::memchr(base, '\t', len)) {
+    edit_line(raw, t.line);
+    record = t.line;
+  } else {
+    record = raw;
+  }
+  return true;
+}
+
+bool put_records(Unit unit, std::string_view bytes, Failure& fail) {
+  if (unit.kind == UnitKind::console) {
+    if (std::fwrite(bytes.data(), 1, bytes.size(), stdout) != bytes.size() ||
+        std::fflush(stdout) != 0) {
+      fail = system_failure(errno, "WRITE", kConsole);
+      return false;
+    }
+    return true;
+  }
+  UnitSlot* s = slot_of(unit.number);
+  if (unit.kind != UnitKind::file || !s || !s->open || s->input) {
+    fail = not_connected("WRITE", unit);
+    return false;
+  }
+  if (std::fwrite(bytes.data(), 1, bytes.size(), s->out) != bytes.size()) {
+    fail = system_failure(errno, "WRITE", unit);
+    return false;
+  }
+  return true;
+}
+
+void open(int unit, std::string_view name, OpenStatus status) {
+  Failure f;
+  UnitSlot* s = slot_of(unit);
+  Unit u = file_unit(unit);
+  if (!s) fail(not_connected("OPEN", u));
+  if (s->open) close(unit);
+  std::string path(name);
+  if (status == OpenStatus::old) {
+    std::error_code ec;
+    // a directory opens for reading on this system; it is no data file
+    if (std::filesystem::is_directory(path, ec)) fail(system_failure(EISDIR, "OPEN", u));
+    std::FILE* in = std::fopen(path.c_str(), "rb");
+    if (!in) fail(system_failure(errno, "OPEN", u));
+    bool ok = read_whole_file(in, s->data);
+    int err = errno;
+    std::fclose(in);
+    if (!ok) fail(system_failure(err, "OPEN", u));
+    s->input = true;
+    s->pos = 0;
+  } else {
+    std::FILE* out = std::fopen(path.c_str(), "wb");
+    if (!out) fail(system_failure(errno, "OPEN", u));
+    s->out = out;
+    s->input = false;
+  }
+  s->open = true;
+  s->name = std::move(path);
+}
+
+namespace {
+
+// Closes one unit; false with `f` set when its buffered records could not be
+// written out.
+bool close_slot(int unit, Failure& f) {
+  UnitSlot* s = slot_of(unit);
+  if (!s || !s->open) return true;
+  bool ok = true;
+  if (!s->input) {
+    if (std::fflush(s->out) != 0) {
+      f = system_failure(errno, "WRITE", file_unit(unit));
+      ok = false;
+    }
+    if (std::fclose(s->out) != 0 && ok) {
+      f = system_failure(errno, "CLOSE", file_unit(unit));
+      ok = false;
+    }
+    s->out = nullptr;
+  }
+  s->open = false;
+  s->data.clear();
+  s->data.shrink_to_fit();
+  s->pos = 0;
+  return ok;
+}
+
+}  // namespace
+
+void close(int unit) {
+  Failure f;
+  if (!close_slot(unit, f)) fail(f);
+}
+
+bool close_all(Failure& fail, bool quiet) {
+  bool ok = true;
+  for (int u = 0; u <= kMaxUnit; ++u) {
+    Failure f;
+    if (!close_slot(u, f) && ok && !quiet) {
+      fail = f;
+      ok = false;
+    }
+  }
+  return ok;
+}
+
+void rewind(int unit) {
+  UnitSlot* s = slot_of(unit);
+  if (!s || !s->open) fail(not_connected("REWIND", file_unit(unit)));
+  if (s->input) {
+    s->pos = 0;
+  } else if (std::fflush(s->out) != 0 || std::fseek(s->out, 0, SEEK_SET) != 0) {
+    fail(system_failure(errno, "REWIND", file_unit(unit)));
+  }
+}
+
+void backspace(int unit) {
+  UnitSlot* s = slot_of(unit);
+  if (!s || !s->open || !s->input) fail(not_connected("BACKSPACE", file_unit(unit)));
+  // Back to the start of the record read last: the end of the data is no
+  // record of its own, so after the last record it steps back over that one.
+  std::size_t i = s->pos;
+  if (i == 0) return;
+  if (s->data[i - 1] == '\n') --i;
+  while (i > 0 && s->data[i - 1] != '\n') --i;
+  s->pos = i;
+}
+
+}  // namespace versel

@@ -1,0 +1,68 @@
+// The unit table: the console, numbered file units and the records they
+// deliver. The one global state of the program lives here.
+#pragma once
+
+#include <array>
+#include <cstdio>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+
+#include "capacities.h"
+#include "records/failure.h"
+#include "records/format.h"
+#include "records/io.h"
+
+namespace versel {
+
+inline constexpr int kMaxUnit = 99;
+
+struct UnitSlot {
+  bool open = false;
+  bool input = false;       // opened OLD, for reading
+  std::string name;
+  std::string data;         // an input file, whole
+  std::size_t pos = 0;      // start of the next record in `data`
+  std::FILE* out = nullptr; // an output file
+};
+
+struct FormatCacheEntry {
+  std::string key;  // origin character, then the text
+  Format format;
+};
+
+struct UnitTable {
+  std::array<UnitSlot, kMaxUnit + 1> slots;
+  std::string line;         // a record that needed its tabs or CRs edited
+  std::string console_line; // the last line typed
+  std::string out;          // records of the statement being written
+  // translated formats, kept while their text is unchanged
+  std::unordered_map<std::string, Format> formats;
+  std::string key;          // scratch for the cache lookup
+};
+
+UnitTable& units();
+
+// Ignores SIGPIPE so that a closed standard output is a write failure of the
+// console, not a silent death. Called once by main.
+void start_records();
+
+// The translated format of a text, from the cache when seen before.
+const Format& cached_format(FormatText text);
+
+// The next record of a console or file unit, carriage returns dropped and
+// tabs expanded. False at the end of the data; a failure is stored in `fail`
+// (with fail.message non-empty).
+bool next_record(Unit unit, std::string_view& record, Failure& fail);
+
+// Writes the bytes of finished records to a console or file unit.
+bool put_records(Unit unit, std::string_view bytes, Failure& fail);
+
+// Drops every carriage return and expands tabs to stops every 8 columns.
+void edit_line(std::string_view raw, std::string& out);
+
+// Closes every open unit; false with `fail` set when buffered output could
+// not be written. `quiet` ignores all errors (the failure path).
+bool close_all(Failure& fail, bool quiet);
+
+}  // namespace versel
