@@ -16,4 +16,16 @@ inline constexpr int kFormatCacheSize = 256;  // translated formats kept for reu
 inline constexpr int kFileNameLength = 40;
 inline constexpr int kFormatTextLength = 30;
 
+// The climate mask and one station.
+inline constexpr int kMaskLength = 60;        // five calendar years of months
+inline constexpr int kMaxVariables = 24;      // climate variables per output year
+inline constexpr int kMaxYearLines = 416;     // year lines of one station, gap years included
+inline constexpr int kMaxOutputYears = 200;   // output years of one station
+inline constexpr int kLineLength = 100;       // a data line as echoed and copied
+inline constexpr int kTitleLength = 80;       // a station's title
+
+// The result tables of a run.
+inline constexpr int kMaxStations = 500;
+inline constexpr int kMatrixRows = 4800;
+
 }  // namespace versel

@@ -11,8 +11,6 @@
 
 namespace versel {
 
-inline constexpr int kMaskLength = 60;
-
 template <std::size_t N>
 using FixedText = std::array<char, N>;
 

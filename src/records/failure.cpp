@@ -41,6 +41,30 @@ void fail(const Failure& f) {
   std::exit(-1);
 }
 
+void fail_run(std::initializer_list<std::string_view> lines) {
+  Failure ignored;
+  close_all(ignored, true);
+  std::fflush(stdout);
+  std::string text = "? ";
+  text += kMsgRuntimeHeader;
+  text += '\n';
+  for (std::string_view line : lines) {
+    text += "? ";
+    text += line;
+    text += '\n';
+  }
+  std::fwrite(text.data(), 1, text.size(), stderr);
+  std::fflush(stderr);
+  std::exit(-1);
+}
+
+void stop_failed() {
+  Failure ignored;
+  close_all(ignored, true);
+  std::fflush(stdout);
+  std::exit(-1);
+}
+
 void stop() {
   Failure f;
   if (!close_all(f, false)) fail(f);

@@ -2,6 +2,7 @@
 // failure path with its three lines on standard error.
 #pragma once
 
+#include <initializer_list>
 #include <string>
 #include <string_view>
 
@@ -30,6 +31,15 @@ std::string failure_lines(const Failure& f);
 // Closes every open file, writes the failure lines to standard error and ends
 // the process with exit status -1.
 [[noreturn]] void fail(const Failure& f);
+
+// Ends a run that met data it cannot use: every open file closed, then
+// "? versel run-time error:" and each of `lines` after "? " on standard
+// error, exit status -1.
+[[noreturn]] void fail_run(std::initializer_list<std::string_view> lines);
+
+// Ends the run with exit status -1 after its own messages were shown: every
+// open file closed, nothing more written.
+[[noreturn]] void stop_failed();
 
 // A failure with the system's text for `err` (an errno value).
 Failure system_failure(int err, std::string_view statement, Unit unit);
