@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <initializer_list>
 #include <span>
+#include <string>
 #include <string_view>
 
 namespace versel {
@@ -52,6 +53,7 @@ struct Value {
   Value(std::string_view t)
       : kind(ValueKind::text), p(t.data()), len(static_cast<std::int32_t>(t.size())) {}
   Value(const char* t) : Value(std::string_view(t)) {}
+  Value(const std::string& t) : Value(std::string_view(t)) {}
   Value(ValueKind k, const void* elems, std::int32_t elem_len, std::int32_t n)
       : kind(k), p(elems), len(elem_len), count(n) {}
 };
