@@ -1,0 +1,24 @@
+// The station reduction: reads one station from the data file and turns its
+// monthly values into the climate variables of the mask.
+#pragma once
+
+#include <cstdint>
+
+#include "dialogue/run_settings.h"
+#include "mask/mask_shape.h"
+#include "mask/station.h"
+
+namespace versel {
+
+// Reads the station that starts at the data file's position: its header line
+// (echoed; written to the _sea file for tsf; its latitude and longitude read
+// into RLAT and RLON for mat and grd, and written to the _key file for mat),
+// its year lines up to the next header, which it steps back over, or the end
+// of the file. Blank lines are skipped. Years skipped between two year lines
+// are filled with the flag; a year that does not follow the one before ends
+// the run. Sets st.EOF_ when no year line was found. NGRID numbers the
+// station from 1 in messages.
+void clired(Station& st, const RunSettings& s, const MaskShape& shape, std::int32_t NGRID,
+            float& RLAT, float& RLON);
+
+}  // namespace versel

@@ -1,0 +1,30 @@
+// The reduction of a station's monthly values to the climate variables of
+// the mask.
+#pragma once
+
+#include <cstdint>
+
+#include "mask/mask_shape.h"
+#include "mask/station.h"
+
+namespace versel {
+
+// The output years of a station of `year_lines` lines whose first line is
+// `first_year`: a lag mask labels a value with the last calendar year of its
+// window (IFC moves on by the extra years), a lead mask with the first.
+// NYC is zero or below for a station shorter than the mask.
+struct OutputYears {
+  std::int32_t IFC;
+  std::int32_t NYC;
+};
+OutputYears output_years(std::int32_t year_lines, std::int32_t first_year, const MaskShape& shape);
+
+// Forms output years 1..nyc from `months`: output year I reads the window of
+// year lines I to I + span - 1. A single month is its value; a season closed
+// by "2" is the sum of its months, by "3" their average over the season's
+// selected months. A month equal to `flag` anywhere in a season makes the
+// season `flag`. Sets st.NCV when at least one output year is formed.
+void form_variables(const MonthlyValues& months, int nyc, const Mask& mask,
+                    const MaskShape& shape, float flag, Station& st);
+
+}  // namespace versel
