@@ -15,6 +15,8 @@ inline constexpr int kFormatCacheSize = 256;  // translated formats kept for reu
 // Text settings of a run.
 inline constexpr int kFileNameLength = 40;
 inline constexpr int kFormatTextLength = 30;
+inline constexpr int kFirstLineLength = 80;   // a data file's first line, read by choices 5 and 6
+inline constexpr int kViewerLineLength = 70;  // the part of a data line the viewer shows
 
 // The climate mask and one station.
 inline constexpr int kMaskLength = 60;        // five calendar years of months
@@ -23,6 +25,9 @@ inline constexpr int kMaxYearLines = 416;     // year lines of one station, gap 
 inline constexpr int kMaxOutputYears = 200;   // output years of one station
 inline constexpr int kLineLength = 100;       // a data line as echoed and copied
 inline constexpr int kTitleLength = 80;       // a station's title
+// Years a year line may carry: far beyond any calendar, near enough to zero
+// that every year label and span stays a 32-bit integer.
+inline constexpr long kMaxYearMagnitude = 999999999L;
 
 // The result tables of a run.
 inline constexpr int kMaxStations = 500;

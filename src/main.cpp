@@ -1,8 +1,10 @@
 // versel: seasonal values from monthly climate data.
-#include "records/io.h"
+#include "dialogue/driver.h"
 #include "records/units.h"
 
 int main() {
   versel::start_records();
-  versel::stop();
+  versel::RunSettings settings;
+  versel::start_settings(settings);
+  versel::run(settings);
 }

@@ -1,0 +1,67 @@
+// The twelve known data sets as one table, and the choice of user-defined
+// format as the thirteenth menu line.
+#include "dialogue/catalogue.h"
+
+#include <array>
+
+namespace versel {
+namespace {
+
+// The menu shows "(i4,12f5.1)" for choice 7 and "f*" for choices 8 to 10;
+// the formats used are those of the second column.
+constexpr std::array<DataSet, 12> kKnown{{
+    {" (1x,i4,12f5.2)  - ukmo sst                                [1]",
+     "(1x,i4,12f5.2)", -9.99f, "(13x,i3,2x,i3,8x,i4,2x,i4)", "", FirstLine::kept},
+    {" (1x,i4,12f6.1)  - trenberth slp                           [2]",
+     "(1x,i4,12f6.1)", 0.0f, "(13x,i3,2x,i3,8x,i4,2x,i4)", "", FirstLine::kept},
+    {" (i4,12f7.3)     - kaplan sst  anomaly                     [3]",
+     "(i4,12f7.3)", 163.835f, "(2x,2f6.1)", "(1x,i4,12f8.3)", FirstLine::kept},
+    {" (i4,12f7.3)     - kaplan slp  anomaly                     [4]",
+     "(i4,12f7.3)", 163.835f, "(2x,2f6.1)", "(1x,i4,12f8.3)", FirstLine::kept},
+    {" (-variable-)    - uea/cru global 0.5 degree               [5]",
+     "", -99.99f, "(2x,2f7.1)", "", FirstLine::holds_format},
+    {" (i4,12f5.1)     - ghcn.v2 temperature (all variables)     [6]",
+     "(i4,12f5.1)", -999.9f, "(f6.2,f7.2)", "", FirstLine::skipped},
+    {" (i4,12f5.1)     - ghcn.v1 temperature                     [7]",
+     "(1x,i4,12f5.1)", -999.9f, "(12x,f6.2,f7.2)", "", FirstLine::kept},
+    {" (1x,i4,12f*)    - ghcn.v1 precipitation                   [8]",
+     "(1x,i4,12f5.1)", -999.9f, "(12x,f6.2,f7.2)", "", FirstLine::kept},
+    {" (1x,i4,12f*)    - ghcn.v1 sta.pressure                    [9]",
+     "(1x,i4,12f5.1)", -999.9f, "(12x,f6.2,f7.2)", "", FirstLine::kept},
+    {" (1x,i4,12f*)    - ghcn.v1 sl. pressure                   [10]",
+     "(1x,i4,12f5.1)", -999.9f, "(12x,f6.2,f7.2)", "", FirstLine::kept},
+    {" (1x,i4,12f6.3)  - nadp precip. chemistry                 [11]",
+     "(1x,i4,12f6.3)", 9.99f, "(13x,f3.1,13x,f4.1)", "", FirstLine::kept},
+    {" (1x,i4,12f11.4) - ncar.pdsi                              [12]",
+     "(1x,i4,12f11.4)", -9999.0f, "(2x,2f7.1)", "", FirstLine::kept},
+}};
+
+constexpr std::string_view kUserDefinedLine =
+    "                 - user defined format                    [13]";
+
+}  // namespace
+
+std::span<const DataSet> known_data_sets() { return kKnown; }
+
+std::string_view user_defined_menu_line() { return kUserDefinedLine; }
+
+const DataSet* known_data_set(std::int32_t choice) {
+  if (choice < 1 || choice > static_cast<std::int32_t>(kKnown.size())) return nullptr;
+  return &kKnown[static_cast<std::size_t>(choice - 1)];
+}
+
+void apply_data_set(const DataSet& row, RunSettings& s) {
+  assign(s.FRM, row.frm);
+  s.FLAG = row.flag;
+  assign(s.FRM3, row.frm3);
+  if (!row.frmout.empty()) assign(s.FRMOUT, row.frmout);
+}
+
+FormatAnswer format_answer(std::string_view answer) {
+  if (answer.empty()) return FormatAnswer::format;
+  if (answer[0] == '/') return FormatAnswer::quit;
+  if (answer[0] == 'h') return FormatAnswer::view_file;
+  return FormatAnswer::format;
+}
+
+}  // namespace versel

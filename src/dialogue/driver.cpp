@@ -1,0 +1,49 @@
+// The steps of a run in their order, and the closing: the files closed
+// input first, _sea last, then the closing lines.
+#include "dialogue/driver.h"
+
+#include "dialogue/banner_menu.h"
+#include "dialogue/data_set_menu.h"
+#include "dialogue/file_names.h"
+#include "dialogue/later_steps.h"
+#include "records/io.h"
+
+namespace versel {
+namespace {
+
+constexpr const char* kClosing =
+    "(/'  file: ',a,' processed'"
+    "//'  normal termination of program versel')";
+constexpr std::string_view kFirstYearLines = "(1x,i4,12f8.2)";
+
+[[noreturn]] void close_run(const RunSettings& s) {
+  close(kDataUnit);
+  if (s.FMTCTRL == kMat) close(kKeyUnit);
+  close(kSeaUnit);
+  write(kConsole, kClosing, {view(s.INFILE)});
+  stop();
+}
+
+}  // namespace
+
+void start_settings(RunSettings& s) {
+  s = RunSettings{};
+  blank(s.INFILE);
+  blank(s.OUTFL);
+  blank(s.OUTFL2);
+  blank(s.FRM);
+  blank(s.FRM3);
+  assign(s.FRMOUT, kFirstYearLines);
+  blank(s.MASK);
+}
+
+void run(RunSettings& s) {
+  write_banner();
+  s.FMTCTRL = ask_output_kind();
+  name_files(s);
+  choose_data_set(s);
+  seasonalize(s);
+  close_run(s);
+}
+
+}  // namespace versel

@@ -1,0 +1,15 @@
+// The run driver: one run from the banner to the closing lines.
+#pragma once
+
+#include "dialogue/run_settings.h"
+
+namespace versel {
+
+// The settings before the dialogue: blank texts, FRMOUT "(1x,i4,12f8.2)".
+void start_settings(RunSettings& s);
+
+// Runs the steps in order and ends the process: through the stop after the
+// closing lines or a quit answer, or through the failure path.
+[[noreturn]] void run(RunSettings& s);
+
+}  // namespace versel

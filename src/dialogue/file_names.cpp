@@ -1,0 +1,81 @@
+// The input-file prompt, the stem rule for the output names, and the opens of
+// units 14, 12 and 13 with the check that no output file is the input file.
+#include "dialogue/file_names.h"
+
+#include <filesystem>
+#include <string>
+#include <system_error>
+
+#include "records/failure.h"
+#include "records/io.h"
+
+namespace versel {
+namespace {
+
+constexpr const char* kPrompt =
+    "(/' enter name of monthly climate data'"
+    "/' file to seasonalize:',t45,'=> ',$)";
+
+constexpr std::string_view kSeaSuffix = "_sea";
+constexpr std::string_view kKeySuffix = "_key";
+
+// A clash between two files of the run ends it on the failure path, named
+// after the open that would have overwritten a file.
+[[noreturn]] void refuse(std::string_view name, std::string_view what, int unit) {
+  std::string message = "output file ";
+  message += name;
+  message += what;
+  fail(Failure{false, message, "OPEN", file_unit(unit)});
+}
+
+}  // namespace
+
+std::int32_t stem_length(std::string_view name) {
+  std::int32_t limit = static_cast<std::int32_t>(name.size());
+  if (limit > kFileNameLength) limit = kFileNameLength;
+  for (std::int32_t j = 0; j < limit; ++j) {
+    char z = name[static_cast<std::size_t>(j)];
+    if (z == '.' || z == ' ' || z == '_') return j;
+  }
+  // a shorter name goes on in blanks, which end the stem
+  return limit;
+}
+
+FixedText<kFileNameLength> output_name(std::string_view name, std::int32_t stem,
+                                       std::string_view suffix) {
+  std::string full(name.substr(0, static_cast<std::size_t>(stem)));
+  full += suffix;
+  FixedText<kFileNameLength> out;
+  assign(out, full);
+  return out;
+}
+
+bool same_file(std::string_view a, std::string_view b) {
+  if (a == b) return true;
+  std::error_code ec;
+  bool same = std::filesystem::equivalent(std::filesystem::path(a), std::filesystem::path(b), ec);
+  return !ec && same;
+}
+
+void name_files(RunSettings& s) {
+  write(kConsole, kPrompt, {});
+  read(kConsole, "(a)", {to(s.INFILE)});
+  std::string_view infile = trimmed(s.INFILE);
+  open(kDataUnit, infile, OpenStatus::old);
+
+  s.ISKIP = stem_length(view(s.INFILE));
+  s.OUTFL = output_name(view(s.INFILE), s.ISKIP, kSeaSuffix);
+  std::string_view sea = trimmed(s.OUTFL);
+  if (same_file(sea, infile)) refuse(sea, " is the input file", kSeaUnit);
+  if (s.FMTCTRL == kMat) {
+    s.OUTFL2 = output_name(view(s.INFILE), s.ISKIP, kKeySuffix);
+    std::string_view key = trimmed(s.OUTFL2);
+    if (same_file(key, infile)) refuse(key, " is the input file", kKeyUnit);
+    if (same_file(key, sea)) refuse(key, " is also the _sea file", kKeyUnit);
+  }
+
+  open(kSeaUnit, sea, OpenStatus::unknown);
+  if (s.FMTCTRL == kMat) open(kKeyUnit, trimmed(s.OUTFL2), OpenStatus::unknown);
+}
+
+}  // namespace versel

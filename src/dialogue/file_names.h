@@ -1,0 +1,31 @@
+// The input file and the names of the output files built from its stem.
+#pragma once
+
+#include <cstdint>
+#include <string_view>
+
+#include "dialogue/run_settings.h"
+
+namespace versel {
+
+// The length of the stem of a 40-character name: the characters before the
+// first full stop, blank or underscore, or all 40 when there is none.
+//   "temp.dat" -> 4, "ghcn_v2.txt" -> 4, "alpha" -> 5, "../data/x.dat" -> 0
+std::int32_t stem_length(std::string_view name);
+
+// The stem followed by `suffix`, cut to 40 characters: with a stem of 37
+// characters "_sea" keeps only "_se", with a stem of 40 nothing of it.
+FixedText<kFileNameLength> output_name(std::string_view name, std::int32_t stem,
+                                       std::string_view suffix);
+
+// True when the two names lead to one file: the same text, or one file
+// reached through a link or another spelling of the path.
+bool same_file(std::string_view a, std::string_view b);
+
+// Asks for the input file and opens it on unit 14; sets ISKIP, OUTFL and,
+// for mat output, OUTFL2, and creates those files on units 12 and 13. An
+// output name that leads to the input file, or a _key name that leads to the
+// _sea file, ends the run before any output file is created.
+void name_files(RunSettings& s);
+
+}  // namespace versel
