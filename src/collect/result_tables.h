@@ -11,12 +11,13 @@
 namespace versel {
 
 // MATRIX(row, column) for rows 1..kMatrixRows and stations 1..kMaxStations,
-// stored by station so that one station's column is contiguous.
+// stored by row so that a row of the mat file is contiguous.
 struct Matrix {
-  std::array<std::array<float, kMatrixRows>, kMaxStations> cells;
+  std::array<std::array<float, kMaxStations>, kMatrixRows> cells;
   float& at(int row, int column) {
-    return cells[static_cast<std::size_t>(column - 1)][static_cast<std::size_t>(row - 1)];
+    return cells[static_cast<std::size_t>(row - 1)][static_cast<std::size_t>(column - 1)];
   }
+  const float* row(int r) const { return cells[static_cast<std::size_t>(r - 1)].data(); }
 };
 
 struct ResultTables {

@@ -24,6 +24,24 @@ void write_tsf_station(const RunSettings& s, const Station& st) {
   }
 }
 
+// Copies a station into its column of MATRIX. mat places output year i in
+// the year block of its label, IFC - MIN1 + 1; grd starts every station at
+// row 1. A station whose blocks would leave the table is refused.
+void copy_station(const RunSettings& s, const Station& st, std::int32_t NGRID, ResultTables& t) {
+  if (st.NYC < 1) return;
+  std::int64_t first = s.FMTCTRL == kMat ? static_cast<std::int64_t>(st.IFC) - t.MIN1 + 1 : 1;
+  std::int64_t last = first + st.NYC - 1;
+  if (first < 1 || (s.FMTCTRL == kMat && last > t.ISTOP) || last * st.NCV > kMatrixRows)
+    fail_run({"station " + std::to_string(NGRID) + ": the years " + std::to_string(st.IFC) +
+              " to " + std::to_string(st.IFC + st.NYC - 1) +
+              " do not fit the rows of the matrix"});
+  std::int64_t r0 = (first - 1) * st.NCV + 1;
+  for (std::int32_t i = 0; i < st.NYC; ++i)
+    for (std::int32_t v = 0; v < st.NCV; ++v)
+      t.MATRIX->at(static_cast<int>(r0 + i * st.NCV + v), NGRID) =
+          st.Y[static_cast<std::size_t>(i)][static_cast<std::size_t>(v)];
+}
+
 }  // namespace
 
 void station_loop(const RunSettings& s, ResultTables& t) {
@@ -40,6 +58,7 @@ void station_loop(const RunSettings& s, ResultTables& t) {
     if (!in_tables)
       fail_run({"the data file holds more than " + std::to_string(kMaxStations) + " stations"});
     if (s.FMTCTRL == kTsf) write_tsf_station(s, *st);
+    else copy_station(s, *st, NGRID, t);
     t.NYC2[static_cast<std::size_t>(NGRID - 1)] = st->NYC;
     t.NCV = st->NCV;
   }

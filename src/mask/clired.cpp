@@ -82,6 +82,8 @@ void clired(Station& st, const RunSettings& s, const MaskShape& shape, std::int3
     if (read(internal(raw), held(view(s.FRM)), {to(IYR), to(std::span<float>(CL))}, kOnError) ==
         IoStatus::ok) {
       std::int64_t gap = 0;
+      if (IYR > kMaxYearMagnitude || IYR < -kMaxYearMagnitude)
+        fail_run({station + ": year " + std::to_string(IYR) + " is out of range", "line: " + raw});
       if (NYC == 0) {
         st.IFC = IYR;
       } else if (IYR <= last_year) {

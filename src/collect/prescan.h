@@ -1,0 +1,17 @@
+// The pre-scan of the data file for mat output: every station's first and
+// last year, the earliest first year and the span of years of the file.
+#pragma once
+
+#include "collect/result_tables.h"
+#include "dialogue/run_settings.h"
+
+namespace versel {
+
+// Reads the data file from its position to the end, taking stations exactly
+// as the reduction does (blank lines skipped, a first line that reads as a
+// year line starts a station without header), fills ISTART, ISTOP and MIN1,
+// then rewinds the file (and skips its first line for data set 6). Refuses a
+// file of more than 500 stations or a station of more than 500 years.
+void clired2(const RunSettings& s, ResultTables& t);
+
+}  // namespace versel
