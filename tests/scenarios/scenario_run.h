@@ -1,0 +1,26 @@
+// Running the versel binary in a directory of its own: typed answers from a
+// file, standard output and standard error into files, a time limit.
+#pragma once
+
+#include <filesystem>
+#include <string>
+
+namespace scenario {
+
+inline constexpr int kTimedOut = -1;
+
+// Runs `binary` in `cwd` with standard input from `in` and the two outputs
+// into `out` and `err`. The exit status (0 to 255), 128 plus the signal when
+// killed, or kTimedOut after `seconds`.
+int run_binary(const std::filesystem::path& binary, const std::filesystem::path& cwd,
+               const std::filesystem::path& in, const std::filesystem::path& out,
+               const std::filesystem::path& err, int seconds);
+
+std::string read_file(const std::filesystem::path& p);
+void write_file(const std::filesystem::path& p, const std::string& bytes);
+
+// The first difference of two texts, line by line, with carriage returns,
+// tabs and a missing last line end made visible; empty when they are equal.
+std::string first_difference(const std::string& expected, const std::string& actual);
+
+}  // namespace scenario
