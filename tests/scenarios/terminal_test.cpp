@@ -91,6 +91,8 @@ TEST(Terminal, PromptsStandAtColumn45WithTheAnswerAfterThem) {
   t.type("temp.dat");
   ASSERT_TRUE(t.wait_for("[1-13] :>")) << t.screen();
   t.type("7");
+  ASSERT_TRUE(t.wait_for(" ->")) << t.screen();
+  t.type("113");
   ASSERT_TRUE(t.wait_for("status 0")) << t.screen();
 
   std::string screen = t.screen();
