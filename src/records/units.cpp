@@ -25,16 +25,13 @@ bool console_line(std::string& raw, Failure& fail) {
     fail = system_failure(errno, "WRITE", kConsole);
     return false;
   }
-  char chunk[4096];
+  // character by character: a NUL byte typed in a line is one more
+  // character of it, not the end of the line
   bool any = false;
-  while (std::fgets(chunk, sizeof chunk, stdin)) {
+  for (int c; (c = std::getc(stdin)) != EOF;) {
     any = true;
-    std::size_t n = std::strlen(chunk);
-    if (n > 0 && chunk[n - 1] == '\n') {
-      raw.append(chunk, n - 1);
-      return true;
-    }
-    raw.append(chunk, n);
+    if (c == '\n') return true;
+    raw.push_back(static_cast<char>(c));
   }
   if (std::ferror(stdin)) {
     fail = system_failure(errno, "READ", kConsole);

@@ -292,5 +292,23 @@ TEST(Console, ReadsAndTheirBranches) {
             "2    -3\r\n");
 }
 
+TEST(Console, EachReadTakesOneLine) {
+  // a NUL byte is a character of its line; long lines are read whole
+  std::string input("ab\0cd\nxy\n", 9);
+  input += std::string(10000, 'z') + "!\nlast\n";
+  ChildRun r = run_child(input, [] {
+    std::string line;
+    for (int n = 0; n < 4; ++n) {
+      read_line(kConsole, line);
+      write(kConsole, "(i5,1x,a)", {static_cast<std::int32_t>(line.size()),
+                                    std::string_view(line).substr(0, 6)});
+    }
+    stop();
+  });
+  EXPECT_EQ(r.status, 0);
+  const char expected[] = "    5 ab\0cd\r\n    2 xy\r\n10001 zzzzzz\r\n    4 last\r\n";
+  EXPECT_EQ(r.out, std::string(expected, sizeof expected - 1));
+}
+
 }  // namespace
 }  // namespace versel
