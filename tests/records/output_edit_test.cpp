@@ -206,6 +206,7 @@ TEST(WriteStatements, Records) {
   const RecordCase cases[] = {
       {"(1x,i4,2x,i2,2000(1x,f8.2))", {1901, 1, 1.5f, -2.25f},
        " 1901   1     1.50    -2.25\r\n"},
+      {"(1x,i4,2x,i2,2000(1x,f8.2))", {1901, 1}, " 1901   1\r\n"},
       // position moves after the last character add nothing
       {"(a,3x)", {"ab"}, "ab\r\n"},
       {"(a,t10)", {"ab"}, "ab\r\n"},

@@ -62,12 +62,14 @@ std::string expected_f(float v, int w, int d) {
     // value = sig x 10^(exp10 - 7); value x 10^d = sig x 10^t
     int t = exp10 - 7 + d;
     if (t >= 0) {
-      scaled = sig + std::string(static_cast<std::size_t>(t), '0');
+      scaled = sig;
+      scaled.append(static_cast<std::size_t>(t), '0');
     } else if (-t > 8) {
-      scaled = "0";
+      scaled.assign(1, '0');
     } else {
       std::size_t keep = static_cast<std::size_t>(8 + t);
-      scaled = "0" + sig.substr(0, keep);
+      scaled.assign(1, '0');
+      scaled.append(sig, 0, keep);
       if (sig[keep] >= '5') increment(scaled);
     }
     scaled.erase(0, scaled.find_first_not_of('0'));
@@ -79,13 +81,16 @@ std::string expected_f(float v, int w, int d) {
     int_part = scaled.substr(0, scaled.size() - static_cast<std::size_t>(d));
     frac_part = scaled.substr(scaled.size() - static_cast<std::size_t>(d));
   } else {
-    frac_part = std::string(static_cast<std::size_t>(d) - scaled.size(), '0') + scaled;
+    frac_part.assign(static_cast<std::size_t>(d) - scaled.size(), '0');
+    frac_part.append(scaled);
   }
   std::string sign = std::signbit(v) && !zero ? "-" : "";
   int need = static_cast<int>(sign.size() + int_part.size()) + 1 + d;
   if (need > w) return std::string(static_cast<std::size_t>(w), '*');
-  if (int_part.empty() && need < w) int_part = "0";
-  return right(sign + int_part + "." + frac_part);
+  if (int_part.empty() && need < w) int_part.assign(1, '0');
+  std::string text = sign;
+  text.append(int_part).append(".").append(frac_part);
+  return right(text);
 }
 
 std::string edited_f(float v, int w, int d) {
@@ -94,13 +99,15 @@ std::string edited_f(float v, int w, int d) {
   return out;
 }
 
-TEST(RandomRealOutput, MatchesTheExactExpansion) {
-  std::mt19937 rng(20240611u);  // fixed, so that a failure repeats
+// `count` random values edited with widths 1..max_w and decimals 0..max_d;
+// the generator starts at `start`, fixed, so that a failure repeats.
+void check_random_f(int count, int max_w, int max_d, std::uint32_t start) {
+  std::mt19937 rng(start);
   std::uniform_int_distribution<std::uint32_t> bits;
   std::uniform_real_distribution<double> power(-6.0, 9.0);
-  std::uniform_int_distribution<int> width(1, 20), decimals(0, 8), coin(0, 1);
+  std::uniform_int_distribution<int> width(1, max_w), decimals(0, max_d), coin(0, 1);
   int failures = 0;
-  for (int n = 0; n < 300000 && failures < 20; ++n) {
+  for (int n = 0; n < count && failures < 20; ++n) {
     int w = width(rng), d = decimals(rng);
     float v;
     switch (n % 3) {
@@ -126,6 +133,12 @@ TEST(RandomRealOutput, MatchesTheExactExpansion) {
   }
 }
 
+TEST(RandomRealOutput, MatchesTheExactExpansion) { check_random_f(300000, 20, 8, 20240611u); }
+
+TEST(RandomRealOutput, WideFieldsMatchTheExactExpansion) {
+  check_random_f(30000, 127, 127, 5281u);
+}
+
 TEST(RandomRealOutput, ReferenceAgreesWithWorkedCases) {
   EXPECT_EQ(expected_f(0.125f, 8, 2), "    0.13");
   EXPECT_EQ(expected_f(2.675f, 8, 2), "    2.68");
@@ -141,8 +154,8 @@ std::string right_justified(const std::string& text, std::size_t extra) {
 }
 
 float read_field(const std::string& field, char letter, int d) {
-  std::string format = "(" + std::string(1, letter) + std::to_string(field.size()) + "." +
-                       std::to_string(d) + ")";
+  char format[40];
+  std::snprintf(format, sizeof format, "(%c%zu.%d)", letter, field.size(), d);
   float v = -12345.0f;
   Failure fail;
   IoStatus st = read_with(internal(field), translate(format, FormatOrigin::held), {to(v)}, fail);
