@@ -235,8 +235,12 @@ void edit_g_out(char* out, int w, int d, int e, float v, bool plus) {
     std::memset(out + w - n, ' ', static_cast<std::size_t>(n));
     return;
   }
+  // The form follows the value rounded to d significant digits: 9.9996 by
+  // g10.3 rounds to 10.0, which F shows with one decimal.
   Digits8 g = float_digits8(v);
-  int k = g.exp10 + 1;  // 0.1 <= |v| < 10^d  <=>  0 <= k <= d
+  int first = g.exp10;
+  round_significant(g, d, first);
+  int k = first + 1;  // 0.1 <= |v| < 10^d  <=>  0 <= k <= d
   if (k >= 0 && k <= d && w - n > 0) {
     edit_f_out(out, w - n, d - k, v, plus);
     std::memset(out + w - n, ' ', static_cast<std::size_t>(n));

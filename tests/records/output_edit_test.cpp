@@ -118,6 +118,7 @@ TEST(RealOutput, ExponentFields) {
       {"(en12.3)", 12345.0f, "  12.345E+03"},
       {"(g10.3)", 1.5f, "  1.50    "},
       {"(g10.3)", 12345.0f, " 0.123E+05"},
+      {"(g10.3)", 9.9996f, "  10.0    "},  // the form follows the rounded value
       {"(e10.3)", kNaN, "       NaN"},
   };
   for (const RealCase& c : cases)
