@@ -84,13 +84,5 @@ TEST(Catalogue, ChoicesOutsideOneToTwelveHaveNoRow) {
   for (int choice : {-1, 0, 13, 14, 99}) EXPECT_EQ(known_data_set(choice), nullptr) << choice;
 }
 
-TEST(Catalogue, ThreeDecimalRowsKeepTheirFormatAcrossLaterChoices) {
-  RunSettings s;
-  start_settings(s);
-  apply_data_set(*known_data_set(3), s);
-  apply_data_set(*known_data_set(1), s);
-  EXPECT_EQ(view(s.FRMOUT), padded("(1x,i4,12f8.3)"));
-}
-
 }  // namespace
 }  // namespace versel
