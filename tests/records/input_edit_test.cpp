@@ -222,8 +222,9 @@ TEST(RealInput, Fields) {
     IoStatus st = read_with(internal(c.line), translate(c.format, c.origin), {to(v)}, fail);
     EXPECT_EQ(st, IoStatus::ok) << c.format << " on \"" << c.line << "\": " << fail.message;
     EXPECT_EQ(v, c.value) << c.format << " on \"" << c.line << "\"";
-    if (c.value != 0.0f)
+    if (c.value != 0.0f) {
       EXPECT_EQ(std::signbit(v), std::signbit(c.value)) << c.format << " on \"" << c.line << "\"";
+    }
   }
 
   const char* nans[] = {"nan", "  NaN", "-nan", "n"};
