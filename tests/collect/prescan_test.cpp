@@ -1,0 +1,200 @@
+// The pre-scan of mat output: each station's first year block, the span of
+// years of the whole file, and where the file stands afterwards.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "collect/prescan.h"
+#include "records/io.h"
+
+namespace versel {
+namespace {
+
+namespace fs = std::filesystem;
+
+// A year line of data set 7, "(1x,i4,12f5.1)".
+std::string year_line(int year) {
+  std::string s;
+  char field[16];
+  std::snprintf(field, sizeof field, " %4d", year);
+  s += field;
+  for (int m = 1; m <= 12; ++m) {
+    std::snprintf(field, sizeof field, "%5.1f", static_cast<double>(m) + 0.1 * (year % 10));
+    s += field;
+  }
+  return s;
+}
+
+// A station: a header line (when `header` is not empty) and the year lines
+// first..last.
+std::vector<std::string> station(const std::string& header, int first, int last) {
+  std::vector<std::string> lines;
+  if (!header.empty()) lines.push_back(header);
+  for (int y = first; y <= last; ++y) lines.push_back(year_line(y));
+  return lines;
+}
+
+std::vector<std::string> operator+(std::vector<std::string> a, const std::vector<std::string>& b) {
+  a.insert(a.end(), b.begin(), b.end());
+  return a;
+}
+
+class Prescan : public testing::Test {
+ protected:
+  void SetUp() override {
+    std::string pattern = (fs::temp_directory_path() / "versel-prescan-XXXXXX").string();
+    ASSERT_NE(mkdtemp(pattern.data()), nullptr);
+    dir_ = pattern;
+    blank(s_.FRM);
+    assign(s_.FRM, "(1x,i4,12f5.1)");
+    s_.IFMT = 7;
+  }
+  void TearDown() override {
+    if (open_) close(kDataUnit);
+    std::error_code ec;
+    fs::remove_all(dir_, ec);
+  }
+
+  // Writes the lines with CR LF ends, opens the file on the data unit and
+  // runs the scan from its start (or, for data set 6, from its second line).
+  void scan(const std::vector<std::string>& lines) {
+    std::string path = (dir_ / "data.dat").string();
+    {
+      std::ofstream out(path, std::ios::binary);
+      for (const std::string& l : lines) out << l << "\r\n";
+    }
+    open(kDataUnit, path, OpenStatus::old);
+    open_ = true;
+    std::string skipped;
+    if (s_.IFMT == 6) read_line(file_unit(kDataUnit), skipped);
+    clired2(s_, *t_);
+  }
+
+  std::string next_line() {
+    std::string line;
+    if (read_line(file_unit(kDataUnit), line, kOnEnd) == IoStatus::end) return "<end>";
+    return line;
+  }
+
+  int istart(int station) const { return t_->ISTART[static_cast<std::size_t>(station - 1)]; }
+
+  RunSettings s_;
+  std::unique_ptr<ResultTables> t_ = std::make_unique<ResultTables>();
+  fs::path dir_;
+  bool open_ = false;
+};
+
+const std::string kChicago = "42572530000  41.78 -87.75 chicago ohare intl   usa";
+const std::string kGeneve = "40306660000  46.25   6.13 geneve cointrin   switzerland";
+const std::string kLeicester = "40371150000  52.63  -1.12 leicester        uk";
+
+TEST_F(Prescan, OneStationOfNinetyYears) {
+  scan(station(kChicago, 1901, 1990));
+  EXPECT_EQ(t_->MIN1, 1901);
+  EXPECT_EQ(istart(1), 1);
+  EXPECT_EQ(t_->ISTOP, 90);
+  EXPECT_EQ(next_line(), kChicago) << "the file is back at its start";
+}
+
+TEST_F(Prescan, StationsAlignedOnTheEarliestFirstYear) {
+  scan(station(kChicago, 1901, 1950) + station(kGeneve, 1931, 2000) +
+       station(kLeicester, 1851, 1900));
+  EXPECT_EQ(t_->MIN1, 1851);
+  EXPECT_EQ(istart(1), 51);
+  EXPECT_EQ(istart(2), 81);
+  EXPECT_EQ(istart(3), 1);
+  EXPECT_EQ(t_->ISTOP, 150);
+  EXPECT_EQ(next_line(), kChicago);
+}
+
+TEST_F(Prescan, HeaderAsTheLastLineAddsNoStation) {
+  scan(station(kChicago, 1961, 1970) + station(kGeneve, 1965, 1980) + station(kLeicester, 0, -1));
+  EXPECT_EQ(t_->MIN1, 1961);
+  EXPECT_EQ(istart(1), 1);
+  EXPECT_EQ(istart(2), 5);
+  EXPECT_EQ(istart(3), 0) << "no third station";
+  EXPECT_EQ(t_->ISTOP, 20);
+  EXPECT_EQ(next_line(), kChicago);
+}
+
+TEST_F(Prescan, FileWithoutStations) {
+  scan({});
+  EXPECT_EQ(t_->MIN1, 3000);
+  EXPECT_EQ(t_->ISTOP, -2999) << "the mat writer writes no row";
+  EXPECT_EQ(next_line(), "<end>");
+
+  // a header alone is no station either
+  close(kDataUnit);
+  open_ = false;
+  scan({kChicago});
+  EXPECT_EQ(t_->ISTOP, -2999);
+  EXPECT_EQ(next_line(), kChicago);
+}
+
+TEST_F(Prescan, DataSetSixStartsAndEndsAtTheSecondLine) {
+  s_.IFMT = 6;
+  assign(s_.FRM, "(i4,12f5.1)");
+  std::vector<std::string> lines = {"ghcn version 2 adjusted mean temperature"};
+  const std::string header = " 41.78 -87.75 42572530000 CHICAGO/O'HARE INTL USA";
+  lines.push_back(header);
+  for (int y = 1971; y <= 1975; ++y) lines.push_back(year_line(y).substr(1));
+  lines.push_back(" 37.62-122.38 42572494000 SAN FRANCISCO INTL   USA");
+  for (int y = 1968; y <= 1972; ++y) lines.push_back(year_line(y).substr(1));
+  scan(lines);
+  EXPECT_EQ(t_->MIN1, 1968);
+  EXPECT_EQ(istart(1), 4);
+  EXPECT_EQ(istart(2), 1);
+  EXPECT_EQ(t_->ISTOP, 8);
+  EXPECT_EQ(next_line(), header) << "the file's own first line is passed over again";
+}
+
+TEST_F(Prescan, BlankLinesGapYearsAndAStationWithoutHeader) {
+  // The first line already reads as a year line: a station without header.
+  // Blank lines are skipped wherever they stand; only the first and the last
+  // year line of a station count, so a gap widens the span.
+  std::vector<std::string> lines = {year_line(1950), "", year_line(1951), "  \t ",
+                                    year_line(1953), "", kGeneve, "",
+                                    year_line(1940), year_line(1941), "   "};
+  scan(lines);
+  EXPECT_EQ(t_->MIN1, 1940);
+  EXPECT_EQ(istart(1), 11);
+  EXPECT_EQ(istart(2), 1);
+  EXPECT_EQ(t_->ISTOP, 14);
+  EXPECT_EQ(next_line(), year_line(1950));
+}
+
+TEST_F(Prescan, TwoHeadersInARowStartOneStation) {
+  scan(station(kChicago, 1901, 1910) + std::vector<std::string>{kGeneve} +
+       station(kLeicester, 1921, 1930));
+  EXPECT_EQ(istart(1), 1);
+  EXPECT_EQ(istart(2), 21);
+  EXPECT_EQ(istart(3), 0);
+  EXPECT_EQ(t_->ISTOP, 30);
+}
+
+using PrescanDeathTest = Prescan;
+
+TEST_F(PrescanDeathTest, RefusesMoreStationsThanTheTablesHold) {
+  std::vector<std::string> lines;
+  for (int k = 1; k <= 501; ++k) lines = lines + station("grid cell " + std::to_string(k), 1990, 1990);
+  EXPECT_EXIT(scan(lines), testing::ExitedWithCode(255), "more than 500 stations");
+}
+
+TEST_F(PrescanDeathTest, RefusesAStationOfMoreThanFiveHundredYears) {
+  std::vector<std::string> within = {kChicago, year_line(1401), year_line(1900)};
+  scan(within);
+  EXPECT_EQ(t_->ISTOP, 500) << "500 years are still taken";
+  close(kDataUnit);
+  open_ = false;
+  std::vector<std::string> beyond = {kChicago, year_line(1401), year_line(1901)};
+  EXPECT_EXIT(scan(beyond), testing::ExitedWithCode(255), "station 1 spans more than 500 years");
+}
+
+}  // namespace
+}  // namespace versel
