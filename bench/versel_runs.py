@@ -1,0 +1,111 @@
+#!/usr/bin/env python3
+"""Times whole runs of versel on full-capacity data files.
+
+Generates 500 stations of 200 year lines each, first years spread so that the
+file spans 1601-2000, some months missing, in the layouts of data set 7
+("(1x,i4,12f5.1)", 6.6 MB) and data set 12 ("(1x,i4,12f11.4)", 13.8 MB), then
+runs versel with piped answers for tsf, mat and grd several times each and
+prints the median wall time and the peak memory of every case.
+
+    bench/versel_runs.py build/versel [--runs 7] [--dir /tmp/versel-bench]
+"""
+import argparse
+import os
+import random
+import statistics
+import subprocess
+import sys
+import time
+
+STATIONS = 500
+YEARS = 200
+
+
+def first_year(s):
+    return 1601 + (s * 201) // STATIONS  # 1601 .. 1801, so the file ends in 2000
+
+
+def make_ds7(path, rnd):
+    out = []
+    for s in range(STATIONS):
+        out.append("STATION%05d%6.2f%7.2f" % (s, rnd.uniform(-60, 70), rnd.uniform(-180, 180)))
+        y0 = first_year(s)
+        for y in range(y0, y0 + YEARS):
+            vals = [rnd.randint(-300, 350) if rnd.random() > 0.01 else -9999 for _ in range(12)]
+            out.append(" %4d" % y + "".join("%5d" % v for v in vals))
+    with open(path, "w") as f:
+        f.write("\n".join(out) + "\n")
+
+
+def make_ds12(path, rnd):
+    out = []
+    for s in range(STATIONS):
+        out.append("  %7.1f%7.1f  pdsi cell %d" % (rnd.uniform(-60, 70), rnd.uniform(-180, 180), s))
+        y0 = first_year(s)
+        for y in range(y0, y0 + YEARS):
+            vals = [rnd.uniform(-6, 6) if rnd.random() > 0.01 else -9999.0 for _ in range(12)]
+            out.append(" %4d" % y + "".join("%11.4f" % v for v in vals))
+    with open(path, "w") as f:
+        f.write("\n".join(out) + "\n")
+
+
+CASES = [
+    # name, output kind, data set, mask
+    ("tsf twelve months", 1, "111111111111"),
+    ("tsf 2-year lag, four sums", 1, "111211121112111200000000"),
+    ("mat twelve months", 2, "111111111111"),
+    ("grd four averages", 3, "111311131113"),
+]
+
+
+def run_once(binary, workdir, answers):
+    start = time.perf_counter()
+    proc = subprocess.Popen([binary], cwd=workdir, stdin=subprocess.PIPE,
+                            stdout=subprocess.DEVNULL, stderr=subprocess.PIPE)
+    proc.stdin.write(answers.encode())
+    proc.stdin.close()
+    _, status, usage = os.wait4(proc.pid, 0)
+    elapsed = time.perf_counter() - start
+    proc.returncode = os.waitstatus_to_exitcode(status)
+    err = proc.stderr.read().decode(errors="replace")
+    if proc.returncode != 0:
+        raise SystemExit("versel failed (%d): %s" % (proc.returncode, err))
+    return elapsed, usage.ru_maxrss / 1024.0
+
+
+def main():
+    ap = argparse.ArgumentParser()
+    ap.add_argument("binary")
+    ap.add_argument("--runs", type=int, default=7)
+    ap.add_argument("--dir", default="/tmp/versel-bench")
+    ap.add_argument("--generate", action="store_true", help=argparse.SUPPRESS)
+    args = ap.parse_args()
+    files = {7: "ds7.dat", 12: "ds12.dat"}
+    if args.generate:
+        rnd = random.Random(1)
+        make_ds7(os.path.join(args.dir, files[7]), rnd)
+        make_ds12(os.path.join(args.dir, files[12]), rnd)
+        return
+    binary = os.path.abspath(args.binary)
+    os.makedirs(args.dir, exist_ok=True)
+    if not all(os.path.exists(os.path.join(args.dir, f)) for f in files.values()):
+        # in a process of its own, so that the peak memory measured for versel
+        # is not the generator's, inherited through fork
+        subprocess.run([sys.executable, __file__, binary, "--dir", args.dir, "--generate"],
+                       check=True)
+    for ds, name in files.items():
+        size = os.path.getsize(os.path.join(args.dir, name)) / 1e6
+        print("data set %d: %s, %.1f MB" % (ds, name, size))
+        for label, kind, mask in CASES:
+            answers = "%d\n%s\n%d\n%s\n" % (kind, name, ds, mask)
+            times, peaks = [], []
+            for _ in range(args.runs):
+                t, m = run_once(binary, args.dir, answers)
+                times.append(t)
+                peaks.append(m)
+            print("  %-28s median %.3f s (min %.3f, max %.3f), peak %.1f MB"
+                  % (label, statistics.median(times), min(times), max(times), max(peaks)))
+
+
+if __name__ == "__main__":
+    main()
