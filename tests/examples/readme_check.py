@@ -1,0 +1,105 @@
+"""The lines README.md shows from versel's runs are what versel writes.
+
+A block of README.md preceded by a comment such as
+
+    <!-- lines of: 2 00001113111311131113 temperature_sea -->
+
+must match the output of a run on the example data with that output kind and
+climate mask (data set 7): its non-empty lines, in order, are lines of the
+named output - `console` for standard output, or a file the run writes. The
+comment `<!-- lines of: temperature.dat -->` compares with the example data
+itself. Trailing blanks and line ends do not count. In a console block, a line
+that shows an answer typed after a prompt ("=>", ":>", "->") is skipped, as a
+pipe carries the answers apart from the prompts.
+
+usage: readme_check.py VERSEL README EXAMPLES_DIR WORK_DIR
+"""
+import pathlib
+import re
+import shutil
+import subprocess
+import sys
+
+MARK = re.compile(r"^<!-- lines of: (.+?) -->$")
+PROMPT_WITH_ANSWER = re.compile(r"(=>|:>| ->)\s*\S+$")
+
+
+def blocks(readme):
+    """[(marker words, block lines, README line number)] for each marked block."""
+    lines = readme.read_text().splitlines()
+    found = []
+    for i, line in enumerate(lines):
+        m = MARK.match(line)
+        if not m:
+            continue
+        j = i + 1
+        while j < len(lines) and not lines[j].strip():
+            j += 1
+        block = []
+        if j < len(lines) and lines[j].startswith("```"):
+            j += 1
+            while j < len(lines) and not lines[j].startswith("```"):
+                block.append(lines[j])
+                j += 1
+        else:
+            while j < len(lines) and (lines[j].startswith("    ") or not lines[j].strip()):
+                block.append(lines[j][4:])
+                j += 1
+        found.append((m.group(1).split(), block, i + 1))
+    return found
+
+
+def run_output(versel, work, kind, mask, target):
+    for old in work.glob("temperature_*"):
+        old.unlink()
+    answers = f"{kind}\ntemperature.dat\n7\n{mask}\n"
+    done = subprocess.run([versel], input=answers.encode(), cwd=work, capture_output=True)
+    if done.returncode != 0:
+        sys.exit(f"versel {kind} {mask} ended with {done.returncode}")
+    raw = done.stdout if target == "console" else (work / target).read_bytes()
+    return raw.decode().replace("\r", "").split("\n")
+
+
+def first_missing(shown, output, console):
+    """The first shown line not found, in order, among the output lines."""
+    rest = iter(line.rstrip() for line in output)
+    for line in shown:
+        line = line.rstrip()
+        if not line or (console and PROMPT_WITH_ANSWER.search(line)):
+            continue
+        if not any(line == out for out in rest):
+            return line
+    return None
+
+
+def main(versel, readme, examples, work):
+    versel = str(pathlib.Path(versel).resolve())
+    work = pathlib.Path(work)
+    shutil.rmtree(work, ignore_errors=True)
+    work.mkdir(parents=True)
+    shutil.copy(pathlib.Path(examples) / "temperature.dat", work)
+
+    marked = blocks(pathlib.Path(readme))
+    failures = 0
+    for words, block, at in marked:
+        if words == ["temperature.dat"]:
+            output = (work / "temperature.dat").read_text().split("\n")
+            console = False
+        else:
+            kind, mask, target = words
+            output = run_output(versel, work, kind, mask, target)
+            console = target == "console"
+        missing = first_missing(block, output, console)
+        if missing is not None:
+            print(f"README.md:{at}: {' '.join(words)}: not in the output, or out of order:\n"
+                  f"  {missing!r}")
+            failures += 1
+    if not marked:
+        print("README.md has no marked blocks")
+        return 1
+    print(f"{len(marked)} marked blocks of README.md checked, {failures} differ")
+    return 1 if failures else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main(*sys.argv[1:5]))
