@@ -9,7 +9,6 @@ the printed series of a station must repeat its tsf lines.
 
 usage: mat_loader_check.py VERSEL EXAMPLES_DIR WORK_DIR
 """
-import importlib.util
 import math
 import pathlib
 import shutil
@@ -79,9 +78,9 @@ def main(versel, examples, work):
     shutil.rmtree(work, ignore_errors=True)
     work.mkdir(parents=True)
     shutil.copy(examples / "temperature.dat", work)
-    spec = importlib.util.spec_from_file_location("load_mat", examples / "load_mat.py")
-    loader = importlib.util.module_from_spec(spec)
-    spec.loader.exec_module(loader)
+    sys.path.insert(0, str(examples))
+    sys.dont_write_bytecode = True  # leave no __pycache__ in examples/
+    import load_mat as loader
 
     errors = []
     # four averaged seasons, prior May to current August (lag of one year);
