@@ -25,28 +25,27 @@ def first_year(s):
     return 1601 + (s * 201) // STATIONS  # 1601 .. 1801, so the file ends in 2000
 
 
-def make_ds7(path, rnd):
+def make_file(path, rnd, header, year_line):
+    """500 stations: a header line each and 200 year lines, 1% of months missing."""
     out = []
     for s in range(STATIONS):
-        out.append("STATION%05d%6.2f%7.2f" % (s, rnd.uniform(-60, 70), rnd.uniform(-180, 180)))
+        out.append(header(s, rnd.uniform(-60, 70), rnd.uniform(-180, 180)))
         y0 = first_year(s)
         for y in range(y0, y0 + YEARS):
-            vals = [rnd.randint(-300, 350) if rnd.random() > 0.01 else -9999 for _ in range(12)]
-            out.append(" %4d" % y + "".join("%5d" % v for v in vals))
+            out.append(" %4d" % y + "".join(year_line(rnd) for _ in range(12)))
     with open(path, "w") as f:
         f.write("\n".join(out) + "\n")
+
+
+def make_ds7(path, rnd):
+    # tenths of a degree without a point; -9999 is the flag -999.9
+    make_file(path, rnd, lambda s, lat, lon: "STATION%05d%6.2f%7.2f" % (s, lat, lon),
+              lambda r: "%5d" % (r.randint(-300, 350) if r.random() > 0.01 else -9999))
 
 
 def make_ds12(path, rnd):
-    out = []
-    for s in range(STATIONS):
-        out.append("  %7.1f%7.1f  pdsi cell %d" % (rnd.uniform(-60, 70), rnd.uniform(-180, 180), s))
-        y0 = first_year(s)
-        for y in range(y0, y0 + YEARS):
-            vals = [rnd.uniform(-6, 6) if rnd.random() > 0.01 else -9999.0 for _ in range(12)]
-            out.append(" %4d" % y + "".join("%11.4f" % v for v in vals))
-    with open(path, "w") as f:
-        f.write("\n".join(out) + "\n")
+    make_file(path, rnd, lambda s, lat, lon: "  %7.1f%7.1f  pdsi cell %d" % (lat, lon, s),
+              lambda r: "%11.4f" % (r.uniform(-6, 6) if r.random() > 0.01 else -9999.0))
 
 
 CASES = [
