@@ -39,8 +39,8 @@ inline Walker start_walk(const Format& f) {
 
 // The next item. `position` is the record position of the caller, or kAbsent:
 // a group that holds no data item and no "/" is left as soon as one of its
-// passes ends where it began (a read's position moves the same way every
-// pass, so the remaining passes would change nothing).
+// passes ends where it began (a pass that starts at the same position moves
+// and writes the same way, so the remaining passes would change nothing).
 WalkStep next_item(Walker& w, const FormatItem*& item, std::int32_t position = kAbsent);
 
 // Goes on at the last top-level group (or the format's start) after the

@@ -1,6 +1,7 @@
 // Read and write statements: the format walk against destinations or values.
 #include "records/statements.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "records/edit_input.h"
@@ -11,9 +12,13 @@
 namespace versel {
 namespace {
 
-// A safety net far beyond any real format: a statement that walks this many
-// items without ending has a format that loops on itself.
-constexpr long kMaxWalkSteps = 100000000L;
+// Safety nets far beyond any real statement (the longest record of a run, a
+// matrix row of 2000 values, is some 18,000 characters and 4,000 items): a
+// statement that walks this many items, or whose records grow past this many
+// characters, has a format that loops on itself, such as
+// "(32767(32767(32767('x'))))", and fails with "Error in format string".
+constexpr long kMaxWalkSteps = 1L << 20;
+constexpr std::size_t kMaxStatementChars = std::size_t{4} << 20;
 
 // Steps through the elements of a destination or value list.
 template <typename Entry>
@@ -65,16 +70,18 @@ std::string_view cut_field(ReadState& st, ItemKind kind, int w) {
   std::size_t avail = st.record.size() - st.pos;
   std::size_t n = w < 0 ? 0 : static_cast<std::size_t>(w);
   if (n > avail) n = avail;
-  std::string_view field = st.record.substr(st.pos, n);
+  const char* p = st.record.data() + st.pos;
   if (is_numeric_field(kind)) {
-    std::size_t comma = field.find(',');
-    if (comma != std::string_view::npos) {
-      st.pos += comma + 1;
-      return field.substr(0, comma);
+    // fields are a few characters wide: a plain loop beats a library call
+    for (std::size_t i = 0; i < n; ++i) {
+      if (p[i] == ',') {
+        st.pos += i + 1;
+        return {p, i};
+      }
     }
   }
   st.pos += n;
-  return field;
+  return {p, n};
 }
 
 // One field into one destination element. False on a bad character.
@@ -266,7 +273,7 @@ void write_element(OutRecord& r, const FormatItem& it, const Value& v, std::int3
     if (w <= text.size()) return write_text(r, text.data(), w);
     char* p = r.field(w);
     std::memset(p, ' ', w - text.size());
-    std::memcpy(p + (w - text.size()), text.data(), text.size());
+    if (!text.empty()) std::memcpy(p + (w - text.size()), text.data(), text.size());
     return;
   }
   int w = it.w;
@@ -318,10 +325,21 @@ bool write_records(const Format& format, std::span<const Value> values, std::str
       message = kMsgFormatError;
       return false;
     }
+    // A group of position and text items only that ends a pass where it
+    // began has written all it will (each pass writes the same characters at
+    // the same columns), so the walker may leave it early.
     const FormatItem* it = nullptr;
-    WalkStep step = next_item(w, it);
+    WalkStep step = next_item(w, it, r.start + r.pos <= kMaxStatementChars
+                                         ? static_cast<std::int32_t>(r.pos)
+                                         : kAbsent);
     if (step == WalkStep::overflow) {
       message = kMsgGroupOverflow;
+      return false;
+    }
+    if (step == WalkStep::item && (it->kind == ItemKind::text || it->kind == ItemKind::slash ||
+                                   is_data_item(it->kind)) &&
+        r.start + std::max(r.pos, r.end) > kMaxStatementChars) {
+      message = kMsgFormatError;
       return false;
     }
     if (step == WalkStep::end) {
