@@ -190,6 +190,18 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     double rv = 0.0;
     if (edit_real_in(field, d, blanks_zero, static_cast<int>(data[2] % 7) - 3, rv))
       (void)to_real32(rv), (void)to_int32(rv);
+    // An exponent of zero changes no value but sends the field through the
+    // full rules, so a plain field must read the same both ways.
+    double plain = 0.0, spelled = 0.0;
+    std::string with_exponent(field);
+    with_exponent += "e0";
+    bool ok_plain = edit_real_in(field, d, false, 0, plain);
+    bool ok_spelled = edit_real_in(with_exponent, d, false, 0, spelled);
+    check(ok_plain == ok_spelled, "real field accepted one way only", field);
+    if (ok_plain)
+      check(std::bit_cast<std::uint64_t>(plain) == std::bit_cast<std::uint64_t>(spelled) ||
+                (std::isnan(plain) && std::isnan(spelled)),
+            "real field reads differently with e0", field);
     bool lv = false;
     (void)edit_logical_in(field, lv);
     std::array<char, 30> t{};

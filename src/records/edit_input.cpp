@@ -49,6 +49,44 @@ double decimal_to_double(const char* digits, int n, long exp10) {
   return v;
 }
 
+// The common field of a data line: blanks, an optional sign, up to 15 digits
+// with at most one point, blanks (" -4.5", "  123"). Gives the same value as
+// the full rules below, or false for any other field, which then takes them.
+bool plain_real(std::string_view field, int decimals, bool blanks_zero, int scale,
+                double& out) {
+  const char* p = field.data();
+  const char* end = p + field.size();
+  while (p < end && *p == ' ') ++p;
+  bool negative = false;
+  if (p < end && (*p == '+' || *p == '-')) negative = *p++ == '-';
+  std::int64_t m = 0;
+  int count = 0;
+  int after_point = -1;  // digits after the point; -1 when no point
+  for (; p < end; ++p) {
+    char c = *p;
+    if (is_digit(c)) {
+      if (++count > 15) return false;
+      m = m * 10 + (c - '0');
+      if (after_point >= 0) ++after_point;
+    } else if (c == '.' && after_point < 0) {
+      after_point = 0;
+    } else {
+      break;
+    }
+  }
+  if (p < end) {  // only trailing blanks, and only while blanks are ignored
+    if (blanks_zero || count == 0) return false;
+    while (p < end && *p == ' ') ++p;
+    if (p < end) return false;
+  }
+  int exp10 = after_point >= 0 ? -after_point : -(decimals > 0 ? decimals : 0);
+  if (exp10 < -22) return false;
+  double v = m == 0 ? 0.0 : static_cast<double>(m) / kExactPow10[-exp10];
+  if (scale != 0 && v != 0.0) v /= std::pow(10.0, scale);
+  out = negative ? -v : v;
+  return true;
+}
+
 }  // namespace
 
 bool edit_integer_in(std::string_view field, int base, bool blanks_zero, std::int32_t& out) {
@@ -79,7 +117,12 @@ bool edit_integer_in(std::string_view field, int base, bool blanks_zero, std::in
   return true;
 }
 
-bool edit_real_in(std::string_view field, int decimals, bool blanks_zero, int scale, double& out) {
+namespace {
+
+// Every other field, by the full rules. Kept out of line so that the common
+// field's path stays short.
+[[gnu::noinline]] bool full_real(std::string_view field, int decimals, bool blanks_zero,
+                                 int scale, double& out) {
   const char* p = field.data();
   const char* end = p + field.size();
   while (p < end && is_blank(*p)) ++p;
@@ -175,9 +218,11 @@ bool edit_real_in(std::string_view field, int decimals, bool blanks_zero, int sc
   return true;
 }
 
-float to_real32(double v) {
-  // IEEE conversion: the nearest value, an infinity beyond the largest.
-  return static_cast<float>(v);
+}  // namespace
+
+bool edit_real_in(std::string_view field, int decimals, bool blanks_zero, int scale, double& out) {
+  return plain_real(field, decimals, blanks_zero, scale, out) ||
+         full_real(field, decimals, blanks_zero, scale, out);
 }
 
 std::int32_t to_int32(double v) {

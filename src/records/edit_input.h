@@ -22,7 +22,10 @@ bool edit_real_in(std::string_view field, int decimals, bool blanks_zero, int sc
 
 // The nearest 32-bit real to a double; beyond the largest 32-bit value, an
 // infinity of the same sign.
-float to_real32(double v);
+inline float to_real32(double v) {
+  // IEEE conversion: the nearest value, an infinity beyond the largest.
+  return static_cast<float>(v);
+}
 
 // The 32-bit integer part of a real; NaN is 0, values beyond the range are held
 // at the nearest 32-bit value.

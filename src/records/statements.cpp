@@ -214,6 +214,14 @@ IoStatus read_records(Unit unit, const Format& format, std::span<const Dest> des
         if (list.done()) return IoStatus::ok;
         if (!read_element(st, *it, list.entry(), list.element)) return error(kMsgIllegalChar);
         list.advance();
+        // The rest of a repeated field, such as the twelve of 12f5.2, while
+        // the same destination has elements left: the walker would hand out
+        // this item again, once per repeat still due.
+        while (w.repeat_left > 0 && list.element < list.entry().count) {
+          if (!read_element(st, *it, list.entry(), list.element)) return error(kMsgIllegalChar);
+          list.advance();
+          if (--w.repeat_left == 0) ++w.index;
+        }
         break;
     }
   }
