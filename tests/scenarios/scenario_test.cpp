@@ -43,7 +43,8 @@ std::map<std::string, std::string> files_below(const fs::path& root) {
   std::map<std::string, std::string> files;
   if (!fs::exists(root)) return files;
   for (const fs::directory_entry& e : fs::recursive_directory_iterator(root)) {
-    std::string name = fs::relative(e.path(), root).string();
+    // lexically: a link is named by its own path, not by where it leads
+    std::string name = e.path().lexically_relative(root).string();
     if (e.is_symlink()) files[name] = "-> " + fs::read_symlink(e.path()).string();
     else if (e.is_regular_file()) files[name] = scenario::read_file(e.path());
   }
