@@ -12,6 +12,7 @@ namespace versel {
 
 inline constexpr std::string_view kMsgReadPastEnd = "Attempt to read past end of file";
 inline constexpr std::string_view kMsgNotConnected = "Unit not connected";
+inline constexpr std::string_view kMsgNotRegularFile = "Not a regular file";
 inline constexpr std::string_view kMsgRuntimeHeader = "versel run-time error:";
 inline constexpr std::string_view kMsgSystemHeader = "System Error:";
 

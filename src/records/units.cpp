@@ -139,10 +139,16 @@ void open(int unit, std::string_view name, OpenStatus status) {
   if (!s) fail(not_connected("OPEN", u));
   if (s->open) close(unit);
   std::string path(name);
+  // a NUL byte typed into a name would cut it short: no file has such a name
+  if (path.find('\0') != std::string::npos) fail(system_failure(EINVAL, "OPEN", u));
   if (status == OpenStatus::old) {
     std::error_code ec;
+    std::filesystem::file_status st = std::filesystem::status(path, ec);
     // a directory opens for reading on this system; it is no data file
-    if (std::filesystem::is_directory(path, ec)) fail(system_failure(EISDIR, "OPEN", u));
+    if (std::filesystem::is_directory(st)) fail(system_failure(EISDIR, "OPEN", u));
+    // nor is a device or a pipe, which may never end or never deliver a line
+    if (!ec && std::filesystem::exists(st) && !std::filesystem::is_regular_file(st))
+      fail(Failure{false, std::string(kMsgNotRegularFile), "OPEN", u});
     std::FILE* in = std::fopen(path.c_str(), "rb");
     if (!in) fail(system_failure(errno, "OPEN", u));
     bool ok = read_whole_file(in, s->data);
