@@ -45,7 +45,7 @@ void clired2(const RunSettings& s, ResultTables& t) {
     if (IYR > kMaxYearMagnitude || IYR < -kMaxYearMagnitude)
       fail_run({"station " + std::to_string(in_station ? n : n + 1) + ": year " +
                     std::to_string(IYR) + " is out of range",
-                "line: " + raw});
+                "line: " + raw.substr(0, kLineLength)});
     if (!in_station) {
       if (n == kMaxStations)
         fail_run({"the data file holds more than " + std::to_string(kMaxStations) + " stations"});

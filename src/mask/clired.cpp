@@ -83,13 +83,14 @@ void clired(Station& st, const RunSettings& s, const MaskShape& shape, std::int3
         IoStatus::ok) {
       std::int64_t gap = 0;
       if (IYR > kMaxYearMagnitude || IYR < -kMaxYearMagnitude)
-        fail_run({station + ": year " + std::to_string(IYR) + " is out of range", "line: " + raw});
+        fail_run({station + ": year " + std::to_string(IYR) + " is out of range",
+                  "line: " + raw.substr(0, kLineLength)});
       if (NYC == 0) {
         st.IFC = IYR;
       } else if (IYR <= last_year) {
         fail_run({station + ": year " + std::to_string(IYR) + " does not follow year " +
                       std::to_string(last_year),
-                  "line: " + raw});
+                  "line: " + raw.substr(0, kLineLength)});
       } else {
         gap = IYR - last_year - 1;  // skipped years are missing
       }
