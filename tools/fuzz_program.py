@@ -1,0 +1,663 @@
+#!/usr/bin/env python3
+"""Whole-program fuzzing of versel.
+
+Each case is a fresh working directory with a data file made from a small
+valid file in the layout of one of the known data sets (or a typed layout),
+mutated at random, and a script of typed answers: output kind, file name,
+data set, typed formats and flag, climate mask, help pages, viewer answers,
+quit answers and garbage, often cut short so that the typed input ends at
+some prompt. The binary (best the sanitizer build) runs on it with a time
+limit, and the case fails when
+
+  - it does not end within the limit,
+  - its exit status is neither 0 nor 255,
+  - standard error holds a sanitizer report,
+  - status 0 comes with anything on standard error, or status 255 with
+    neither the "? " failure lines nor the "return to terminate program" end,
+  - a file it was given changed (the data file above all),
+  - a file appears other than the _sea and _key files of the typed name,
+  - a normal end leaves an output file whose last line has no CR LF.
+
+A few cases close standard output after the first bytes, as
+"versel < answers | head -c 100" does; they must end with status 0 or 255.
+
+Every failing case is kept as a scenario folder (stdin, files/, about)
+named fuzz_regression_<n> under --keep (tests/scenarios by default), to be
+turned into a regression scenario once the fault is fixed.
+
+    python3 tools/fuzz_program.py build-rel-asan/versel --seconds 60 --start 1
+    python3 tools/fuzz_program.py build-rel-asan/versel --start 1 --case 17 --show
+
+Case n of a start value is the same on every machine, so --case replays it.
+"""
+
+import argparse
+import hashlib
+import os
+import random
+import shutil
+import stat
+import subprocess
+import sys
+import tempfile
+import threading
+import time
+
+HERE = os.path.dirname(os.path.abspath(__file__))
+REPO = os.path.dirname(HERE)
+
+SANITIZER_MARKS = (b"AddressSanitizer", b"LeakSanitizer", b"UndefinedBehaviorSanitizer",
+                   b"runtime error:")
+
+# ---------------------------------------------------------------------------
+# Valid data files in the layouts of the known data sets.
+
+# A layout: the fields of a year line and of a station header.
+# Fields are ("x", n), ("i", w), ("f", w, d), ("t", text).
+LAYOUTS = {
+    1: {"year": [("x", 1), ("i", 4)] + [("f", 5, 2)] * 12, "flag": -9.99,
+        "header": [("t", "ukmo box 0412"), ("box_lat",), ("t", " lon    "), ("box_lon",),
+                   ("t", " gisst2.2 monthly sst")]},
+    2: {"year": [("x", 1), ("i", 4)] + [("f", 6, 1)] * 12, "flag": 0.0,
+        "header": [("t", "slp box 00123"), ("box_lat",), ("t", " lon    "), ("box_lon",),
+                   ("t", " trenberth monthly slp mb")]},
+    3: {"year": [("i", 4)] + [("f", 7, 3)] * 12, "flag": 163.835,
+        "header": [("x", 2), ("lat", 6, 1), ("lon", 6, 1), ("t", " kaplan sst anomaly")]},
+    4: {"year": [("i", 4)] + [("f", 7, 3)] * 12, "flag": 163.835,
+        "header": [("x", 2), ("lat", 6, 1), ("lon", 6, 1), ("t", " kaplan slp anomaly")]},
+    5: {"year": [("i", 5)] + [("f", 6, 1)] * 12, "flag": -99.99,
+        "header": [("x", 2), ("lat", 7, 1), ("lon", 7, 1), ("t", " cru ts tmp grid"),
+                   ("pad", 40), ("t", "(i5,12f6.1)")]},
+    6: {"year": [("i", 4)] + [("f", 5, 1)] * 12, "flag": -999.9,
+        "header": [("lat", 6, 2), ("lon", 7, 2), ("t", " 42572530000 CHICAGO USA")],
+        "file_header": "ghcn version 2 adjusted mean temperature, tenths of a degree"},
+    7: {"year": [("x", 1), ("i", 4)] + [("f", 5, 1)] * 12, "flag": -999.9,
+        "header": [("t", "42572469000 "), ("lat", 6, 2), ("lon", 7, 2), ("t", " denver usa")]},
+    11: {"year": [("x", 1), ("i", 4)] + [("f", 6, 3)] * 12, "flag": 9.99,
+         "header": [("t", "ar27 nh4 site"), ("lat", 3, 1), ("t", " lat n lon w "),
+                    ("lon", 4, 1), ("t", " milligrams/liter")]},
+    12: {"year": [("x", 1), ("i", 4)] + [("f", 11, 4)] * 12, "flag": -9999.0,
+         "header": [("x", 2), ("lat", 7, 1), ("lon", 7, 1), ("t", " alabama division 01")]},
+}
+for n in (8, 9, 10):
+    LAYOUTS[n] = LAYOUTS[7]
+
+# Typed data formats with layouts that fit them (choice 13).
+TYPED_LAYOUTS = [
+    ("(i5,12f6.2)", [("i", 5)] + [("f", 6, 2)] * 12),
+    ("(1x,i4,12f5.1)", [("x", 1), ("i", 4)] + [("f", 5, 1)] * 12),
+    ("(i4,1x,12f8.2)", [("i", 4), ("x", 1)] + [("f", 8, 2)] * 12),
+    ("(I4, 12 F 7 . 3)", [("i", 4)] + [("f", 7, 3)] * 12),
+    ("(i4,12f)", [("i", 4)] + [("f", 15, 6)] * 12),
+    ("(i6,3(4f6.1))", [("i", 6)] + [("f", 6, 1)] * 12),
+    ("(bz,i5,12f6.2)", [("i", 5)] + [("f", 6, 2)] * 12),
+    ("(1x,i4,12(1x,f5.1))", [("x", 1), ("i", 4)] + [("x", 1), ("f", 5, 1)] * 12),
+]
+TYPED_HEADER = [("t", "station "), ("lat", 7, 2), ("lon", 8, 2), ("t", " somewhere")]
+TYPED_HEADER_FORMATS = ["(8x,f7.2,f8.2)", "(8x,2f8.2)", "(8x,f7.0,f8.0)"]
+
+BAD_FORMATS = [
+    "(i4,12f5)", "(1x,i4,12f*)", "i4,12f5.1", "(i4,12f5.1", "(13x.f3.1,13x,f4.1)",
+    "(" * 22 + "i4" + ")" * 22, "(32768i4,12f5.1)", "(0i4,12f5.1)", "(i4,6f5.1)",
+    "(200x,i4,12f5.1)", "(t90,i4,12f5.1)", "(a5,12f5.1)", "(f5.1,12i3)",
+    "(i4,12f5.1,'abc)", "(9habc,i4)", "(i4/12f5.1)", "(i4,12e5.1e3)", "(tl5,i4,12f5.1)",
+    "(sp,i5,12f6.2)", "(2p,i5,12f6.2)", "(-3p,i5,12f6.2)", "(i4,:,12f5.1)", "(i4,q,12f5.1)",
+    "(l4,12f5.1)", "(z4,12f5.1)", "(o5,12f5.1)", "(b8,12f5.1)", "(i127.127,12f127.126)",
+    "(i128,12f5.1)", "(i4,12g8.2e2)", "(i4,12d8.2)", "(i4,12es9.2)", "(i4,12en9.2)",
+    "(i4,$,12f5.1)", "(i4,3/,12f5.1)", "(i4,5x,12f5.1)foo", "()", "( )", "(,)", "(x)",
+    "(i4,12(f5.1,/))", "(i4,t1,12f5.1)", "(32767x,i4)", "(i4,12f5.1,32767(i3))",
+    "(1x,i4.3,12f5.1)", "(i4.,12f5.1)", "(ss,bn,i4,12f5.1)", "(i4,12a5)", "", " ", "h",
+]
+BAD_HEADER_FORMATS = [
+    "(a12,f6.2,f7.2)", "(i3,i4)", "(2f20.0)", "(12x,f6.2", "12x,f6.2,f7.2", "(12x,f6)",
+    "(12x,f6.2,f7.2,/,f3.0)", "(100x,2f6.2)", "(t200,2f6.2)", "(l6,l7)", "(2i12)",
+    "(12x,2e9.2e3)", "(12x,'x',2f6.2)", "(12x,2(f6.2))", "()", "(x)", "(12x,z6,z7)",
+]
+FLAGS = ["-99.99", "-999.9", "0", "0.0", "-9999", "9.99", "163.835", "nan", "inf", "-inf",
+         "1e40", "-1e40", "1e-50", "", "-", "+", ".", "1,2", "  -99.99  ", "99999999999999999999"]
+BAD_FLAGS = ["abc", "x1", "1..2e", "--1", "?", "1e", "e5", "\t", "\x00"]
+
+SPECIAL_NUMBERS = ["99999999999", "1e39", "-1e39", "NaN", "Inf", "-Inf", "nan", "1e-45", "0",
+                   "-0", "2147483648", "-2147483649", "1.5-3", "1,2", "+", "-", ".", "1d5",
+                   "9" * 40, "1e99999", "1.2.3", "e", "1q5"]
+SPECIAL_YEARS = [0, -5, -1999, 3001, 5000, 9999, 99999, 999999999, 1000000000, -2147483647]
+JUNK_BYTES = [b"\x00", b"\r", b"\t", b"\xff", b"\xfe", b"\xc3\x28", b"\xe2\x82", b",", b"-",
+              b".", b"e", b"E", b"D", b"+", b" ", b"'", b"(", b")", b"/", b"*", b"\x0b",
+              b"\x0c", b"\x1b"]
+
+
+def field_text(field, rng, values):
+    kind = field[0]
+    if kind == "x":
+        return " " * field[1]
+    if kind == "t":
+        return field[1]
+    if kind == "pad":
+        return None
+    if kind == "i":
+        return str(values.pop(0)).rjust(field[1])[-field[1]:] if values else " " * field[1]
+    if kind in ("f", "lat", "lon"):
+        v = values.pop(0) if values else 0.0
+        w, d = field[1], field[2]
+        s = f"{v:.{d}f}"
+        if len(s) > w:
+            s = f"{v:.0f}"
+        if len(s) > w:
+            s = "*" * w
+        return s.rjust(w)
+    raise ValueError(kind)
+
+
+def build_line(fields, rng, values):
+    line = ""
+    for f in fields:
+        if f[0] == "pad":
+            line = line.ljust(f[1])
+            continue
+        if f[0] == "box_lat":
+            a = rng.randint(-90, 85)
+            line += f"{a:3d}  {a + 5:3d}"
+            continue
+        if f[0] == "box_lon":
+            a = rng.randint(-180, 175)
+            line += f"{a:4d}  {a + 5:4d}"
+            continue
+        line += field_text(f, rng, values)
+    return line
+
+
+def station_lines(rng, layout, header, flag):
+    lines = []
+    lat = round(rng.uniform(-90, 90), 2)
+    lon = round(rng.uniform(-180, 180), 2)
+    lines.append(build_line(header, rng, [lat, lon]))
+    r = rng.random()
+    if r < 0.05:
+        years = 0
+    elif r < 0.08:
+        years = rng.randint(410, 520)
+    else:
+        years = rng.randint(1, 25)
+    first = rng.choice(SPECIAL_YEARS) if rng.random() < 0.05 else rng.randint(1850, 2000)
+    for k in range(years):
+        values = [first + k]
+        for _ in range(12):
+            if rng.random() < 0.08:
+                values.append(flag)
+            else:
+                values.append(round(rng.uniform(-30, 300), 3))
+        lines.append(build_line(layout, rng, values))
+    return lines
+
+
+def valid_file(rng, data_set, typed):
+    """A valid data file for `data_set` (typed: (format, layout) for 13)."""
+    if data_set == 13:
+        layout, header, flag, file_header = typed[1], TYPED_HEADER, -99.99, None
+    else:
+        known = LAYOUTS[data_set]
+        layout, header, flag = known["year"], known["header"], known["flag"]
+        file_header = known.get("file_header")
+    lines = [file_header] if file_header else []
+    r = rng.random()
+    stations = 0 if r < 0.03 else (rng.randint(499, 503) if r < 0.05 else rng.randint(1, 5))
+    for _ in range(stations):
+        lines += station_lines(rng, layout, header, flag)
+    return "".join(line + "\n" for line in lines).encode("latin-1")
+
+
+# ---------------------------------------------------------------------------
+# Mutations of a data file.
+
+def split_lines(data):
+    return data.split(b"\n")
+
+
+def mutate(rng, data):
+    ops = rng.randint(0, 6)
+    for _ in range(ops):
+        op = rng.randrange(15)
+        lines = split_lines(data)
+        if op == 0 and data:  # flip bytes
+            b = bytearray(data)
+            for _ in range(rng.randint(1, 4)):
+                b[rng.randrange(len(b))] = rng.randrange(256)
+            data = bytes(b)
+        elif op == 1:  # insert odd bytes
+            pos = rng.randint(0, len(data))
+            data = data[:pos] + rng.choice(JUNK_BYTES) * rng.randint(1, 3) + data[pos:]
+        elif op == 2 and lines:  # duplicate a line
+            i = rng.randrange(len(lines))
+            lines.insert(i, lines[i])
+            data = b"\n".join(lines)
+        elif op == 3 and lines:  # delete a line
+            del lines[rng.randrange(len(lines))]
+            data = b"\n".join(lines)
+        elif op == 4 and len(lines) > 1:  # swap two lines
+            i, j = rng.randrange(len(lines)), rng.randrange(len(lines))
+            lines[i], lines[j] = lines[j], lines[i]
+            data = b"\n".join(lines)
+        elif op == 5 and data:  # truncate
+            data = data[:rng.randint(0, len(data))]
+        elif op == 6:  # a long line
+            n = rng.choice([101, 4096, 65537, 300000]) if rng.random() < 0.97 else 3000000
+            fill = rng.choice([b"x", b"1", b" ", b"9.", b"\t", b","])
+            i = rng.randint(0, len(lines))
+            lines.insert(i, (fill * n)[:n])
+            data = b"\n".join(lines)
+        elif op == 7:  # a special number in a field
+            tokens = data.split(b" ")
+            if tokens:
+                i = rng.randrange(len(tokens))
+                tokens[i] = rng.choice(SPECIAL_NUMBERS).encode()
+                data = b" ".join(tokens)
+        elif op == 8:  # other line ends
+            data = data.replace(b"\n", rng.choice([b"\r\n", b"\r", b"\n\r", b"\r\r\n"]))
+        elif op == 9:  # blank lines
+            i = rng.randint(0, len(lines))
+            lines.insert(i, rng.choice([b"", b" ", b"   \t ", b"\r"]))
+            data = b"\n".join(lines)
+        elif op == 10:  # a special year at the start of a line
+            i = rng.randrange(len(lines)) if lines else 0
+            if lines:
+                y = str(rng.choice(SPECIAL_YEARS)).encode()
+                lines[i] = b" " + y.rjust(4)[-5:] + lines[i][5:]
+                data = b"\n".join(lines)
+        elif op == 11:  # no line end at the end, or text after it
+            data = data.rstrip(b"\n") if rng.random() < 0.5 else data + b"tail without end"
+        elif op == 12 and lines:  # a tab inside a line
+            i = rng.randrange(len(lines))
+            line = lines[i]
+            pos = rng.randint(0, len(line))
+            lines[i] = line[:pos] + b"\t" + line[pos:]
+            data = b"\n".join(lines)
+        elif op == 13:  # drop header-looking lines (letters in them)
+            data = b"\n".join(l for l in lines if not any(c in l for c in b"abcdefghijklmnopqrstuvwxyz"))
+        elif op == 14:  # empty file
+            if rng.random() < 0.3:
+                data = b""
+    return data
+
+
+# ---------------------------------------------------------------------------
+# Answer scripts.
+
+def random_mask(rng):
+    r = rng.random()
+    if r < 0.6:
+        n = rng.randint(1, 60)
+        return "".join(rng.choice("0001123") for _ in range(n))
+    if r < 0.75:
+        return rng.choice(["111111111111", "00001112111211121112", "0000111100000000",
+                           "0" * 16 + "1111", "1" * 60, "3" * 25, "0" * 59 + "1",
+                           "111311131113", "12" * 30, "110211131013"])
+    if r < 0.85:
+        n = rng.randint(1, 70)
+        return "".join(rng.choice("0123456789 x/hH.") for _ in range(n))
+    return rng.choice(["", " ", "0" * 60, "/", "H", "1" * 70, " 111"])
+
+
+def mask_answers(rng):
+    out = []
+    for _ in range(rng.choice([0, 0, 0, 1, 2])):
+        r = rng.random()
+        if r < 0.4:
+            out.append("h")
+            out += [rng.choice(["", "", "n", "x"]) for _ in range(rng.randint(0, 6))]
+        else:
+            out.append(rng.choice(["", "0000", "1" * 30, "x", " 1"]))
+    out.append(random_mask(rng))
+    return out
+
+
+def viewer_answers(rng):
+    return [rng.choice(["", "", "e", "m", "E", "x"]) for _ in range(rng.randint(0, 8))] + ["m"]
+
+
+def mutate_text(rng, text):
+    chars = list(text)
+    for _ in range(rng.randint(1, 3)):
+        op = rng.randrange(3)
+        pos = rng.randint(0, len(chars))
+        if op == 0 and chars:
+            chars[min(pos, len(chars) - 1)] = rng.choice("()ifxaet,./'\"*0123456789 qpz:$\\")
+        elif op == 1:
+            chars.insert(pos, rng.choice("()ifxa,.1234567890"))
+        elif chars:
+            del chars[min(pos, len(chars) - 1)]
+    return "".join(chars)
+
+
+def answer_script(rng, kind, name, data_set, typed):
+    lines = []
+    # output kind, with help screens and odd answers first
+    for _ in range(rng.choice([0, 0, 0, 1, 2])):
+        lines += [rng.choice(["10", "20", "30", "100"]), ""]
+    r = rng.random()
+    if r < 0.9:
+        lines.append(str(kind))
+    else:
+        lines.append(rng.choice(["", "0", "5", "-1", "99", "x1", " 1", "1 ", "\x00", "+2", "3x"]))
+    lines.append(name)
+    # data set, with wrong choices first
+    for _ in range(rng.choice([0, 0, 0, 1])):
+        lines.append(rng.choice(["0", "14", "", "-3", "99"]))
+    lines.append(str(data_set) if rng.random() < 0.95 else rng.choice(["zz", "1x", "\t", "13 "]))
+    if data_set == 13:
+        if rng.random() < 0.2:
+            lines.append("h")
+            lines += viewer_answers(rng)
+        r = rng.random()
+        if r < 0.6:
+            lines.append(typed[0])
+        elif r < 0.8:
+            lines.append(mutate_text(rng, typed[0]))
+        elif r < 0.97:
+            lines.append(rng.choice(BAD_FORMATS))
+        else:
+            lines.append("/")
+        for _ in range(rng.choice([0, 0, 1, 2])):
+            lines.append(rng.choice(BAD_FLAGS))
+        lines.append(rng.choice(FLAGS) if rng.random() < 0.3 else "-99.99")
+        if kind > 1:
+            if rng.random() < 0.15:
+                lines.append("h")
+                lines += viewer_answers(rng)
+            r = rng.random()
+            if r < 0.7:
+                lines.append(rng.choice(TYPED_HEADER_FORMATS))
+            elif r < 0.97:
+                lines.append(rng.choice(BAD_HEADER_FORMATS + [mutate_text(rng, "(8x,f7.2,f8.2)")]))
+            else:
+                lines.append("/")
+    lines += mask_answers(rng)
+    # answers for a pause that may come (the end of a run that cannot read the file)
+    lines += ["" for _ in range(rng.choice([0, 1, 1, 2]))]
+    r = rng.random()
+    text = "".join(line + "\n" for line in lines)
+    if r < 0.15:  # the typed input ends early, at some prompt or inside a line
+        text = text[:rng.randint(0, len(text))]
+    return text.encode("latin-1")
+
+
+# ---------------------------------------------------------------------------
+# One case.
+
+def stem_names(typed_line):
+    """The names of the _sea and _key files for a typed name line."""
+    name = typed_line.split(b"\n")[0]
+    name = name.replace(b"\r", b"")
+    # tabs are expanded by the console read
+    expanded = b""
+    for c in name:
+        if c == 9:
+            expanded += b" " * (8 - len(expanded) % 8)
+        else:
+            expanded += bytes([c])
+    name = expanded[:40].ljust(40)
+    stem = 40
+    for j, c in enumerate(name):
+        if c in b". _":
+            stem = j
+            break
+    return [(name[:stem] + b"_sea")[:40].rstrip(b" "), (name[:stem] + b"_key")[:40].rstrip(b" ")]
+
+
+def make_case(rng):
+    """Files to place (name -> bytes, or ('link', target), or ('dir',)), the
+    typed answers, and a line saying what the case is."""
+    r = rng.random()
+    kind = 1 if r < 0.4 else (2 if r < 0.7 else 3)
+    data_set = rng.choice([1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 13, 13, 7, 7])
+    typed = rng.choice(TYPED_LAYOUTS)
+    layout_set = data_set if rng.random() < 0.9 else rng.choice(list(LAYOUTS) + [13])
+    data = mutate(rng, valid_file(rng, layout_set, typed))
+    files = {"a.dat": data}
+    name = "a.dat"
+    r = rng.random()
+    if r < 0.03:
+        name = "missing.dat"
+    elif r < 0.05:
+        name = "d.dat"
+        files["d.dat"] = ("dir",)
+    elif r < 0.07:
+        name = "a_sea"  # the data file under the _sea name
+        files = {"a_sea": data}
+    elif r < 0.09:
+        name = "a.dat" + " " * rng.randint(1, 10) + "tail"
+    elif r < 0.11:
+        long_name = "a" * rng.randint(36, 45)
+        name = long_name
+        files = {long_name[:40]: data}
+    elif r < 0.12:
+        name = "a.dat\x00b"
+    elif r < 0.13:
+        name = "z.dat"  # a device that never ends
+        files["z.dat"] = ("link", "/dev/zero")
+    elif r < 0.14:
+        name = "p.dat"  # a pipe that nobody writes
+        files["p.dat"] = ("fifo",)
+    r = rng.random()
+    if name == "a_sea":
+        pass
+    elif r < 0.04:
+        files["a_sea"] = ("link", "/dev/full")
+    elif r < 0.06:
+        files["a_key"] = ("link", "/dev/full")
+    elif r < 0.08:
+        files["a_sea"] = ("link", "a.dat")
+    elif r < 0.10:
+        files["a_sea"] = ("dir",)
+    elif r < 0.12:
+        files["a_key"] = ("dir",)
+    elif r < 0.15:
+        files["a_sea"] = b"an older output file\r\n" * 50
+    answers = answer_script(rng, kind, name, data_set, typed)
+    pipe_closed = rng.random() < 0.03
+    what = f"kind {kind}, data set {data_set}, layout {layout_set}, name {name!r}"
+    return files, answers, pipe_closed, what, name
+
+
+def place(work, files):
+    for name, content in files.items():
+        path = os.path.join(work, name)
+        if isinstance(content, bytes):
+            with open(path, "wb") as f:
+                f.write(content)
+        elif content[0] == "link":
+            os.symlink(content[1], path)
+        elif content[0] == "fifo":
+            os.mkfifo(path)
+        else:
+            os.makedirs(path)
+            with open(os.path.join(path, "keep"), "wb") as f:
+                f.write(b"a file inside a directory\n")
+
+
+def snapshot(work):
+    """Every entry below `work`: path -> hash of its bytes, link target or 'dir'."""
+    out = {}
+    for root, dirs, names in os.walk(work):
+        for d in dirs:
+            p = os.path.join(root, d)
+            rel = os.path.relpath(p, work)
+            out[rel] = "link " + os.readlink(p) if os.path.islink(p) else "dir"
+        for n in names:
+            p = os.path.join(root, n)
+            rel = os.path.relpath(p, work)
+            if os.path.islink(p):
+                out[rel] = "link " + os.readlink(p)
+            elif not stat.S_ISREG(os.lstat(p).st_mode):
+                out[rel] = "special"
+            else:
+                with open(p, "rb") as f:
+                    out[rel] = hashlib.sha256(f.read()).hexdigest()
+    return out
+
+
+def run_plain(binary, work, answers, limit):
+    try:
+        p = subprocess.run([binary], cwd=work, input=answers, stdout=subprocess.PIPE,
+                           stderr=subprocess.PIPE, timeout=limit)
+        return p.returncode, p.stdout, p.stderr, False
+    except subprocess.TimeoutExpired as e:
+        return None, e.stdout or b"", e.stderr or b"", True
+
+
+def run_pipe_closed(binary, work, answers, limit, keep_bytes):
+    """Reads `keep_bytes` of standard output, closes it, then types the answers."""
+    p = subprocess.Popen([binary], cwd=work, stdin=subprocess.PIPE, stdout=subprocess.PIPE,
+                         stderr=subprocess.PIPE)
+    err = []
+    t = threading.Thread(target=lambda: err.append(p.stderr.read()))
+    t.start()
+    killer = threading.Timer(limit, p.kill)
+    killer.start()
+    got = b""
+    try:
+        while len(got) < keep_bytes:
+            chunk = p.stdout.read1(keep_bytes - len(got))
+            if not chunk:
+                break
+            got += chunk
+        p.stdout.close()
+        try:
+            p.stdin.write(answers)
+            p.stdin.close()
+        except (BrokenPipeError, OSError):
+            pass
+        p.wait()
+    finally:
+        timed_out = not killer.is_alive() and p.returncode == -9
+        killer.cancel()
+        t.join()
+    return p.returncode, got, err[0] if err else b"", timed_out
+
+
+def check(status, out, err, timed_out, before, after, allowed_new, pipe_closed):
+    """The faults of one run, as lines of text (empty: none)."""
+    faults = []
+    if timed_out:
+        return ["no end within the time limit"]
+    if status not in (0, 255):
+        faults.append(f"exit status {status}")
+    if any(m in err for m in SANITIZER_MARKS):
+        faults.append("sanitizer report on standard error")
+    if status == 0 and err:
+        faults.append("status 0 with text on standard error")
+    if status == 255 and not pipe_closed:
+        lines = err.rstrip(b"\n").split(b"\n")
+        if err and not all(l.startswith(b"? ") for l in lines):
+            faults.append("failure lines that do not start with '? '")
+        if not err and b"return to terminate program" not in out:
+            faults.append("status 255 without a message")
+    for path, h in before.items():
+        if path in allowed_new:
+            continue
+        if after.get(path) != h:
+            faults.append(f"given file {path} changed or vanished")
+    for path, h in after.items():
+        if path not in before and path not in allowed_new:
+            faults.append(f"unexpected file {path}")
+    return faults
+
+
+def run_case(binary, start, number, limit, show=False):
+    rng = random.Random(f"{start}:{number}")
+    files, answers, pipe_closed, what, name = make_case(rng)
+    work = tempfile.mkdtemp(prefix="versel-fuzz-")
+    try:
+        place(work, files)
+        before = snapshot(work)
+        # the run may write the _sea and _key files of the typed name, and
+        # never the data file itself, whatever the output names are
+        typed_name = name.encode("latin-1")
+        allowed = {n.decode("latin-1") for n in stem_names(typed_name)}
+        allowed.discard(typed_name[:40].rstrip(b" ").decode("latin-1"))
+        if pipe_closed:
+            status, out, err, timed_out = run_pipe_closed(binary, work, answers, limit,
+                                                          rng.randint(1, 400))
+        else:
+            status, out, err, timed_out = run_plain(binary, work, answers, limit)
+        after = snapshot(work)
+        outputs_ok = []
+        if status == 0:
+            for n in allowed:
+                p = os.path.join(work, n)
+                if os.path.isfile(p) and not os.path.islink(p) and n not in before:
+                    with open(p, "rb") as f:
+                        data = f.read()
+                    if data and not data.endswith(b"\r\n"):
+                        outputs_ok.append(f"output file {n} does not end with CR LF")
+        faults = check(status, out, err, timed_out, before, after, allowed, pipe_closed)
+        faults += outputs_ok
+        if show:
+            sys.stdout.write(f"case {number}: {what}, status {status}\n")
+            sys.stdout.write("answers:\n" + answers.decode("latin-1") + "\n")
+            sys.stdout.write("stderr:\n" + err.decode("latin-1")[:2000] + "\n")
+        return faults, files, answers, what, status, err, pipe_closed
+    finally:
+        shutil.rmtree(work, ignore_errors=True)
+
+
+def keep_case(keep_dir, files, answers, faults, what, start, number, status, err):
+    os.makedirs(keep_dir, exist_ok=True)
+    n = 1
+    while os.path.exists(os.path.join(keep_dir, f"fuzz_regression_{n}")):
+        n += 1
+    folder = os.path.join(keep_dir, f"fuzz_regression_{n}")
+    os.makedirs(os.path.join(folder, "files"))
+    place(os.path.join(folder, "files"), files)
+    with open(os.path.join(folder, "stdin"), "wb") as f:
+        f.write(answers)
+    with open(os.path.join(folder, "about"), "w") as f:
+        f.write(f"Found by tools/fuzz_program.py --start {start} --case {number} ({what}):\n")
+        for fault in faults:
+            f.write(f"  {fault}\n")
+        f.write(f"exit status {status}; standard error began:\n")
+        f.write(err.decode("latin-1")[:1500])
+    return folder
+
+
+def main():
+    ap = argparse.ArgumentParser(description="Whole-program fuzzing of versel.")
+    ap.add_argument("binary")
+    ap.add_argument("--seconds", type=float, default=60, help="time budget of the whole run")
+    ap.add_argument("--start", type=int, default=1, help="random start value")
+    ap.add_argument("--limit", type=float, default=10, help="time limit of one case, seconds")
+    ap.add_argument("--case", type=int, help="run only this case number")
+    ap.add_argument("--show", action="store_true", help="print the answers and errors of --case")
+    ap.add_argument("--keep", default=os.path.join(REPO, "tests", "scenarios"),
+                    help="where failing cases are kept")
+    args = ap.parse_args()
+    binary = os.path.abspath(args.binary)
+    os.environ.setdefault("ASAN_OPTIONS", "detect_leaks=1")
+    os.environ.setdefault("UBSAN_OPTIONS", "print_stacktrace=1")
+
+    numbers = [args.case] if args.case is not None else None
+    deadline = time.monotonic() + args.seconds
+    runs = 0
+    failed = 0
+    number = 0
+    while True:
+        if numbers is not None:
+            if not numbers:
+                break
+            number = numbers.pop()
+        elif time.monotonic() >= deadline:
+            break
+        faults, files, answers, what, status, err, _ = run_case(binary, args.start, number,
+                                                                args.limit, args.show)
+        runs += 1
+        if faults:
+            failed += 1
+            folder = keep_case(args.keep, files, answers, faults, what, args.start, number,
+                               status, err)
+            print(f"case {number} FAILED ({'; '.join(faults)}): kept in {folder}", flush=True)
+        number += 1
+    print(f"fuzz_program: {runs} runs, {failed} failed (start value {args.start})", flush=True)
+    return 1 if failed else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
