@@ -15,6 +15,21 @@ constexpr std::uint32_t kPow10[] = {1u,       10u,       100u,       1000u,     
 
 void stars(char* out, int w) { std::memset(out, '*', static_cast<std::size_t>(w)); }
 
+// q with its last j digits (1 to 8) dropped, rounded half away from zero:
+// drop_digits(12345678, 2) = 123457. Each case divides by a constant.
+std::uint32_t drop_digits(std::uint32_t q, int j) {
+  switch (j) {
+    case 1: return (q + 5u) / 10u;
+    case 2: return (q + 50u) / 100u;
+    case 3: return (q + 500u) / 1000u;
+    case 4: return (q + 5000u) / 10000u;
+    case 5: return (q + 50000u) / 100000u;
+    case 6: return (q + 500000u) / 1000000u;
+    case 7: return (q + 5000000u) / 10000000u;
+    default: return (q + 50000000u) / 100000000u;
+  }
+}
+
 int digit_count(std::uint64_t v) {
   int n = 1;
   while (v >= 10) {
@@ -99,9 +114,7 @@ void edit_f_out(char* out, int w, int d, float v, bool plus) {
   int frac = 7 - g.exp10;
   if (frac > d && frac - d <= 8) {
     // The usual case: the rounded value fits in 32 bits; write right to left.
-    int j = frac - d;
-    std::uint32_t r = j == 8 ? (g.q >= 50000000u ? 1u : 0u)
-                             : g.q / kPow10[j] + (g.q % kPow10[j] >= 5 * kPow10[j - 1] ? 1u : 0u);
+    std::uint32_t r = drop_digits(g.q, frac - d);
     int n = r == 0 ? 0 : digit_count(r);
     if (n > 7) r = r / kPow10[n - 7] * kPow10[n - 7];
     char sign = (negative && r != 0) ? '-' : plus ? '+' : '\0';

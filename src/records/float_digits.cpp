@@ -7,6 +7,7 @@
 // library's exact decimal expansion.
 #include "records/float_digits.h"
 
+#include <array>
 #include <bit>
 #include <cmath>
 #include <cstdio>
@@ -21,11 +22,14 @@ using u128 = unsigned __int128;
 constexpr std::uint32_t kLow = 10000000u;   // 10^7
 constexpr std::uint32_t kHigh = 100000000u;  // 10^8
 
-u128 pow10_128(int k) {
-  u128 p = 1;
-  for (int i = 0; i < k; ++i) p *= 10;
-  return p;
-}
+constexpr std::array<u128, 39> kPow10_128 = [] {
+  std::array<u128, 39> t{};
+  t[0] = 1;
+  for (std::size_t i = 1; i < t.size(); ++i) t[i] = t[i - 1] * 10;
+  return t;
+}();
+
+u128 pow10_128(int k) { return kPow10_128[static_cast<std::size_t>(k)]; }
 
 // q for a given k, or false when the exact computation does not fit in 128
 // bits. `whole` is the integer part before rounding, used to check the range.
@@ -82,9 +86,49 @@ Digits8 slow_digits(float v) {
   return {q, exp10};
 }
 
+// Exact powers of ten in double precision, 10^0 .. 10^12.
+constexpr double kPow10Double[] = {1e0, 1e1, 1e2, 1e3, 1e4,  1e5,  1e6,
+                                   1e7, 1e8, 1e9, 1e10, 1e11, 1e12};
+
+// The usual magnitudes, 10^-4 <= |v| < 10^8, in double precision: |v| has
+// 24 significant bits and 10^k = 5^k 2^k with 5^k below 2^28 for k <= 12,
+// so |v| x 10^k is exact and so is its split into integer and fraction.
+bool quick_digits(float v, Digits8& out) {
+  double a = std::fabs(static_cast<double>(v));
+  if (!(a >= 1e-4 && a < 1e8)) return false;
+  int exp10 = 0;  // first guess from the binary exponent, then corrected
+  int log2v = static_cast<int>((std::bit_cast<std::uint32_t>(v) >> 23) & 0xffu) - 127;
+  exp10 = (log2v * 1233) >> 12;
+  for (int attempt = 0; attempt < 2; ++attempt) {
+    int k = 7 - exp10;
+    if (k < 0 || k > 12) return false;
+    double x = a * kPow10Double[k];
+    if (x >= 1e8) {
+      ++exp10;
+      continue;
+    }
+    if (x < 1e7) {
+      --exp10;
+      continue;
+    }
+    double whole = std::floor(x);
+    std::uint32_t q = static_cast<std::uint32_t>(whole);
+    if (x - whole >= 0.5) ++q;  // ties away from zero
+    if (q == kHigh) {
+      q = kLow;
+      ++exp10;
+    }
+    out = {q, exp10};
+    return true;
+  }
+  return false;
+}
+
 }  // namespace
 
 Digits8 float_digits8(float v) {
+  Digits8 quick;
+  if (quick_digits(v, quick)) return quick;
   std::uint32_t bits = std::bit_cast<std::uint32_t>(v) & 0x7fffffffu;
   if (bits == 0) return {};
   std::uint32_t be = bits >> 23;

@@ -2,8 +2,10 @@
 #include "records/statements.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstring>
 
+#include "capacities.h"
 #include "records/edit_input.h"
 #include "records/edit_output.h"
 #include "records/format_walk.h"
@@ -229,18 +231,28 @@ IoStatus read_records(Unit unit, const Format& format, std::span<const Dest> des
 
 namespace {
 
+constexpr std::size_t kGrowStep = 64;  // least blanks added when a record outgrows its buffer
+
 struct OutRecord {
   std::string& out;
   std::size_t start;     // where the record begins in `out`
   std::size_t pos = 0;   // the next field's column, from 0
   std::size_t end = 0;   // one past the last character written
   bool plus = false;
+  // The last F field edited in this statement: a matrix row repeats the flag
+  // in every station without data, and each repeat is a copy.
+  std::uint32_t last_bits = 0;
+  int last_w = -1, last_d = -1;
+  bool last_plus = false;
+  char last_field[kMaxFieldWidth + 1] = {};
 
   // Room for a field of w characters at the position; blanks fill any gap
   // after the record end.
+  // Characters past the record end are always blanks: `out` grows in steps
+  // and is cut back to the record end when the record is finished.
   char* field(std::size_t w) {
     std::size_t need = start + pos + w;
-    if (out.size() < need) out.resize(need, ' ');
+    if (out.size() < need) out.resize(need + std::max(kGrowStep, need - start), ' ');
     char* p = out.data() + start + pos;
     pos += w;
     if (pos > end) end = pos;
@@ -299,9 +311,22 @@ void write_element(OutRecord& r, const FormatItem& it, const Value& v, std::int3
       edit_integer_out(p, w, it.d, v.kind == ValueKind::int32 ? iv : to_int32(real),
                        integer_base(it.kind), r.plus);
       break;
-    case ItemKind::F:
-      edit_f_out(p, w, it.d, static_cast<float>(real), r.plus);
+    case ItemKind::F: {
+      float f = static_cast<float>(real);
+      std::uint32_t bits = std::bit_cast<std::uint32_t>(f);
+      std::size_t n = static_cast<std::size_t>(w);
+      if (bits == r.last_bits && w == r.last_w && it.d == r.last_d && r.plus == r.last_plus) {
+        std::memcpy(p, r.last_field, n);
+        break;
+      }
+      edit_f_out(p, w, it.d, f, r.plus);
+      std::memcpy(r.last_field, p, n);
+      r.last_bits = bits;
+      r.last_w = w;
+      r.last_d = it.d;
+      r.last_plus = r.plus;
       break;
+    }
     case ItemKind::G:
       edit_g_out(p, w, it.d, it.e, static_cast<float>(real), r.plus);
       break;

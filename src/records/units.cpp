@@ -9,6 +9,8 @@
 namespace versel {
 namespace {
 
+constexpr std::size_t kOutputBuffer = std::size_t{1} << 16;  // bytes an output file gathers per write
+
 Failure not_connected(std::string_view statement, Unit unit) {
   return Failure{false, std::string(kMsgNotConnected), statement, unit};
 }
@@ -160,6 +162,7 @@ void open(int unit, std::string_view name, OpenStatus status) {
   } else {
     std::FILE* out = std::fopen(path.c_str(), "wb");
     if (!out) fail(system_failure(errno, "OPEN", u));
+    std::setvbuf(out, nullptr, _IOFBF, kOutputBuffer);
     s->out = out;
     s->input = false;
   }
