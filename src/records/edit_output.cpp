@@ -32,11 +32,8 @@ std::uint32_t drop_digits(std::uint32_t q, int j) {
 
 int digit_count(std::uint64_t v) {
   int n = 1;
-  while (v >= 10) {
-    v /= 10;
-    ++n;
-  }
-  return n;
+  while (n < 10 && v >= kPow10[n]) ++n;
+  return n < 10 ? n : n + digit_count(v / kPow10[9]) - 1;
 }
 
 // NaN and INF right-justified; a minus before a negative INF.
@@ -134,7 +131,7 @@ void edit_f_out(char* out, int w, int d, float v, bool plus) {
     }
     if (lead_zero) *--p = '0';
     if (sign) *--p = sign;
-    std::memset(out, ' ', static_cast<std::size_t>(p - out));
+    while (p > out) *--p = ' ';  // a few blanks: no library call
     return;
   }
   std::string s = f_digits(v, d);
