@@ -339,6 +339,31 @@ void write_element(OutRecord& r, const FormatItem& it, const Value& v, std::int3
   }
 }
 
+// A matrix row, "2000(1x,f8.2)", walks a group of a skip and one field
+// once per value. When the walk stands at the close of such a group with
+// passes left and the same array still holds values, the passes are made
+// here at once, leaving the walker where its own passes would have left it.
+void write_group_run(Walker& w, OutRecord& r, ListCursor<Value>& list) {
+  const std::vector<FormatItem>& items = w.format->items;
+  if (w.depth == 0 || w.repeat_left != 0) return;
+  WalkFrame& fr = w.frames[static_cast<std::size_t>(w.depth - 1)];
+  std::size_t open = static_cast<std::size_t>(fr.open);
+  if (static_cast<std::size_t>(w.index) != open + 3) return;
+  const FormatItem& skip = items[open + 1];
+  const FormatItem& field = items[open + 2];
+  if (skip.kind != ItemKind::X || field.kind != ItemKind::F || field.repeat != 1 ||
+      items[open + 3].kind != ItemKind::close)
+    return;
+  if (list.index >= list.entries.size()) return;
+  const Value& v = list.entry();
+  while (fr.remaining > 1 && list.element < v.count && r.start + r.pos <= kMaxStatementChars) {
+    --fr.remaining;
+    r.pos += static_cast<std::size_t>(skip.w);
+    write_element(r, field, v, list.element);
+    list.advance();
+  }
+}
+
 }  // namespace
 
 bool write_records(const Format& format, std::span<const Value> values, std::string& out,
@@ -425,6 +450,7 @@ bool write_records(const Format& format, std::span<const Value> values, std::str
         write_element(r, *it, list.entry(), list.element);
         list.advance();
         used_value = true;
+        write_group_run(w, r, list);
         break;
     }
     if (stop_here) break;
