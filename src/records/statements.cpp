@@ -450,6 +450,14 @@ bool write_records(const Format& format, std::span<const Value> values, std::str
         write_element(r, *it, list.entry(), list.element);
         list.advance();
         used_value = true;
+        // The rest of a repeated field, such as the thirty of 30f8.2, while
+        // the same array has values left, as the walker would hand it out.
+        while (w.repeat_left > 0 && list.element < list.entry().count &&
+               r.start + r.pos <= kMaxStatementChars) {
+          write_element(r, *it, list.entry(), list.element);
+          list.advance();
+          if (--w.repeat_left == 0) ++w.index;
+        }
         write_group_run(w, r, list);
         break;
     }

@@ -63,12 +63,28 @@ void start_records() { std::signal(SIGPIPE, SIG_IGN); }
 
 const Format& cached_format(FormatText text) {
   UnitTable& t = units();
-  t.key.assign(1, text.origin == FormatOrigin::held ? 'h' : 'f');
+  char origin = text.origin == FormatOrigin::held ? 'h' : 'f';
+  for (const auto* entry : t.recent) {
+    if (!entry) break;
+    const std::string& k = entry->first;
+    if (k.size() == text.text.size() + 1 && k[0] == origin &&
+        std::memcmp(k.data() + 1, text.text.data(), text.text.size()) == 0)
+      return entry->second;
+  }
+  t.key.assign(1, origin);
   t.key.append(text.text);
   auto it = t.formats.find(t.key);
-  if (it != t.formats.end()) return it->second;
-  if (t.formats.size() >= static_cast<std::size_t>(kFormatCacheSize)) t.formats.clear();
-  return t.formats.emplace(t.key, translate(text.text, text.origin)).first->second;
+  if (it == t.formats.end()) {
+    if (t.formats.size() >= static_cast<std::size_t>(kFormatCacheSize)) {
+      t.formats.clear();
+      t.recent.fill(nullptr);
+    }
+    it = t.formats.emplace(t.key, translate(text.text, text.origin)).first;
+  }
+  // the newest first; map nodes stay where they are until the map is cleared
+  for (std::size_t i = t.recent.size() - 1; i > 0; --i) t.recent[i] = t.recent[i - 1];
+  t.recent[0] = &*it;
+  return it->second;
 }
 
 void edit_line(std::string_view raw, std::string& out) {

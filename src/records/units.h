@@ -39,6 +39,9 @@ struct UnitTable {
   // translated formats, kept while their text is unchanged
   std::unordered_map<std::string, Format> formats;
   std::string key;          // scratch for the cache lookup
+  // the formats used last, looked at before the map: a station's lines
+  // alternate between the data format and the output format
+  std::array<const std::pair<const std::string, Format>*, 4> recent{};
 };
 
 UnitTable& units();
