@@ -44,6 +44,7 @@ struct ListCursor {
 };
 
 bool is_numeric_field(ItemKind k) { return k <= ItemKind::G; }
+bool is_real_field(ItemKind k) { return k >= ItemKind::F && k <= ItemKind::G; }
 
 int integer_base(ItemKind k) {
   switch (k) {
@@ -219,6 +220,20 @@ IoStatus read_records(Unit unit, const Format& format, std::span<const Dest> des
         // The rest of a repeated field, such as the twelve of 12f5.2, while
         // the same destination has elements left: the walker would hand out
         // this item again, once per repeat still due.
+        if (is_real_field(it->kind) && list.entry().kind == ValueKind::real32) {
+          // twelve monthly values: the real fields straight into the array
+          const int d = it->d == kAbsent ? 0 : it->d;
+          char* base = static_cast<char*>(list.entry().p);
+          while (w.repeat_left > 0 && list.element < list.entry().count) {
+            double v = 0.0;
+            if (!edit_real_in(cut_field(st, it->kind, it->w), d, st.blanks_zero, st.scale, v))
+              return error(kMsgIllegalChar);
+            float f = to_real32(v);
+            std::memcpy(base + 4 * list.element, &f, 4);
+            list.advance();
+            if (--w.repeat_left == 0) ++w.index;
+          }
+        }
         while (w.repeat_left > 0 && list.element < list.entry().count) {
           if (!read_element(st, *it, list.entry(), list.element)) return error(kMsgIllegalChar);
           list.advance();
@@ -270,6 +285,12 @@ void write_text(OutRecord& r, const char* text, std::size_t n) {
   if (n) std::memcpy(r.field(n), text, n);
 }
 
+// The program's fields are 8 wide: a copy of a known size needs no call.
+inline void copy_field(char* to, const char* from, std::size_t n) {
+  if (n == 8) std::memcpy(to, from, 8);
+  else std::memcpy(to, from, n);
+}
+
 void write_element(OutRecord& r, const FormatItem& it, const Value& v, std::int32_t element) {
   // a scalar number is held in the value itself, an array's elements at p
   const char* base = static_cast<const char*>(v.p);
@@ -316,11 +337,11 @@ void write_element(OutRecord& r, const FormatItem& it, const Value& v, std::int3
       std::uint32_t bits = std::bit_cast<std::uint32_t>(f);
       std::size_t n = static_cast<std::size_t>(w);
       if (bits == r.last_bits && w == r.last_w && it.d == r.last_d && r.plus == r.last_plus) {
-        std::memcpy(p, r.last_field, n);
+        copy_field(p, r.last_field, n);
         break;
       }
       edit_f_out(p, w, it.d, f, r.plus);
-      std::memcpy(r.last_field, p, n);
+      copy_field(r.last_field, p, n);
       r.last_bits = bits;
       r.last_w = w;
       r.last_d = it.d;

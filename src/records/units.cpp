@@ -169,6 +169,9 @@ void open(int unit, std::string_view name, OpenStatus status) {
       fail(Failure{false, std::string(kMsgNotRegularFile), "OPEN", u});
     std::FILE* in = std::fopen(path.c_str(), "rb");
     if (!in) fail(system_failure(errno, "OPEN", u));
+    std::uintmax_t size = std::filesystem::file_size(path, ec);
+    s->data.clear();
+    if (!ec) s->data.reserve(static_cast<std::size_t>(size));  // one allocation, no copies
     bool ok = read_whole_file(in, s->data);
     int err = errno;
     std::fclose(in);
