@@ -4,6 +4,7 @@
 #include <array>
 #include <string>
 
+#include "mask/clired.h"
 #include "records/failure.h"
 #include "records/io.h"
 
@@ -11,10 +12,6 @@ namespace versel {
 namespace {
 
 inline constexpr int kMaxScanYears = 500;  // years of one station the scan accepts
-
-bool is_blank_line(const std::string& line) {
-  return line.find_first_not_of(" \t") == std::string::npos;
-}
 
 }  // namespace
 
@@ -42,7 +39,7 @@ void clired2(const RunSettings& s, ResultTables& t) {
       if (in_station) close_station();
       continue;
     }
-    if (IYR > kMaxYearMagnitude || IYR < -kMaxYearMagnitude)
+    if (!year_in_range(IYR))
       fail_run({"station " + std::to_string(in_station ? n : n + 1) + ": year " +
                     std::to_string(IYR) + " is out of range",
                 "line: " + raw.substr(0, kLineLength)});

@@ -11,10 +11,6 @@
 namespace versel {
 namespace {
 
-bool is_blank_line(const std::string& line) {
-  return line.find_first_not_of(" \t") == std::string::npos;
-}
-
 // The first `n` characters of a line, filled with blanks.
 std::string padded(const std::string& line, std::size_t n) {
   std::string s = line.substr(0, n);
@@ -65,6 +61,10 @@ void take_header(const RunSettings& s, const std::string& LINE, float& RLAT, flo
 
 }  // namespace
 
+bool is_blank_line(std::string_view line) {
+  return line.find_first_not_of(" \t") == std::string_view::npos;
+}
+
 void clired(Station& st, const RunSettings& s, const MaskShape& shape, std::int32_t NGRID,
             float& RLAT, float& RLON) {
   MonthlyValues WK;
@@ -82,7 +82,7 @@ void clired(Station& st, const RunSettings& s, const MaskShape& shape, std::int3
     if (read(internal(raw), held(view(s.FRM)), {to(IYR), to(std::span<float>(CL))}, kOnError) ==
         IoStatus::ok) {
       std::int64_t gap = 0;
-      if (IYR > kMaxYearMagnitude || IYR < -kMaxYearMagnitude)
+      if (!year_in_range(IYR))
         fail_run({station + ": year " + std::to_string(IYR) + " is out of range",
                   "line: " + raw.substr(0, kLineLength)});
       if (NYC == 0) {

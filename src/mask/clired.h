@@ -3,12 +3,25 @@
 #pragma once
 
 #include <cstdint>
+#include <string_view>
+
+#include "capacities.h"
 
 #include "dialogue/run_settings.h"
 #include "mask/mask_shape.h"
 #include "mask/station.h"
 
 namespace versel {
+
+// A line of blanks and tabs only, or empty: neither a year line nor a
+// header. The pre-scan and the reduction skip the same lines.
+bool is_blank_line(std::string_view line);
+
+// A year a year line may carry: every year label and span stays a 32-bit
+// integer.
+inline bool year_in_range(std::int32_t year) {
+  return year <= kMaxYearMagnitude && year >= -kMaxYearMagnitude;
+}
 
 // Reads the station that starts at the data file's position: its header line
 // (echoed; written to the _sea file for tsf; its latitude and longitude read
