@@ -32,5 +32,6 @@ inline constexpr long kMaxYearMagnitude = 999999999L;
 // The result tables of a run.
 inline constexpr int kMaxStations = 500;
 inline constexpr int kMatrixRows = 4800;
+inline constexpr int kMaxScanYears = 500;     // years one station may span in a mat pre-scan
 
 }  // namespace versel

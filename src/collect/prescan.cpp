@@ -9,12 +9,6 @@
 #include "records/io.h"
 
 namespace versel {
-namespace {
-
-inline constexpr int kMaxScanYears = 500;  // years of one station the scan accepts
-
-}  // namespace
-
 void clired2(const RunSettings& s, ResultTables& t) {
   std::array<std::int32_t, kMaxStations> MINYR{};
   std::array<std::int32_t, kMaxStations> MAXYR{};
