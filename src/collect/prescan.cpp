@@ -27,9 +27,7 @@ void clired2(const RunSettings& s, ResultTables& t) {
     if (is_blank_line(raw)) continue;
     std::int32_t IYR = 0;
     std::array<float, 12> CL{};
-    bool year_line = read(internal(raw), held(view(s.FRM)),
-                          {to(IYR), to(std::span<float>(CL))}, kOnError) == IoStatus::ok;
-    if (!year_line) {
+    if (!read_year_line(s, raw, IYR, CL)) {
       if (in_station) close_station();
       continue;
     }

@@ -51,6 +51,9 @@ void station_loop(const RunSettings& s, ResultTables& t) {
   std::int32_t NGRID = 1;
   for (;; ++NGRID) {
     bool in_tables = NGRID <= kMaxStations;
+    // refused before its header is echoed or written when it is a station
+    if (!in_tables && year_line_ahead(s))
+      fail_run({"the data file holds more than " + std::to_string(kMaxStations) + " stations"});
     float& lat = in_tables ? t.RLAT3[static_cast<std::size_t>(NGRID - 1)] : spare_lat;
     float& lon = in_tables ? t.RLON3[static_cast<std::size_t>(NGRID - 1)] : spare_lon;
     clired(*st, s, shape, NGRID, lat, lon);

@@ -61,6 +61,26 @@ void take_header(const RunSettings& s, const std::string& LINE, float& RLAT, flo
 
 }  // namespace
 
+bool read_year_line(const RunSettings& s, std::string_view line, std::int32_t& IYR,
+                    std::array<float, 12>& CL) {
+  return read(internal(line), held(view(s.FRM)), {to(IYR), to(std::span<float>(CL))},
+              kOnError) == IoStatus::ok;
+}
+
+bool year_line_ahead(const RunSettings& s) {
+  std::string raw;
+  int lines = 0;
+  bool found = false;
+  while (!found && read_line(file_unit(kDataUnit), raw, kOnEnd) == IoStatus::ok) {
+    ++lines;
+    std::int32_t IYR = 0;
+    std::array<float, 12> CL{};
+    found = !is_blank_line(raw) && read_year_line(s, raw, IYR, CL);
+  }
+  for (int i = 0; i < lines; ++i) backspace(kDataUnit);
+  return found;
+}
+
 bool is_blank_line(std::string_view line) {
   return line.find_first_not_of(" \t") == std::string_view::npos;
 }
@@ -79,8 +99,7 @@ void clired(Station& st, const RunSettings& s, const MaskShape& shape, std::int3
     // a data line is read whole through the data format
     std::int32_t IYR = 0;
     std::array<float, 12> CL{};
-    if (read(internal(raw), held(view(s.FRM)), {to(IYR), to(std::span<float>(CL))}, kOnError) ==
-        IoStatus::ok) {
+    if (read_year_line(s, raw, IYR, CL)) {
       std::int64_t gap = 0;
       if (!year_in_range(IYR))
         fail_run({station + ": year " + std::to_string(IYR) + " is out of range",

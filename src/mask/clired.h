@@ -2,6 +2,7 @@
 // monthly values into the climate variables of the mask.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <string_view>
 
@@ -16,6 +17,14 @@ namespace versel {
 // A line of blanks and tabs only, or empty: neither a year line nor a
 // header. The pre-scan and the reduction skip the same lines.
 bool is_blank_line(std::string_view line);
+
+// A year line is a line that the data format reads without error: a year
+// and twelve monthly values. False for any other line (a header).
+bool read_year_line(const RunSettings& s, std::string_view line, std::int32_t& IYR,
+                    std::array<float, 12>& CL);
+
+// Whether a year line follows in the data file; the file is left where it was.
+bool year_line_ahead(const RunSettings& s);
 
 // A year a year line may carry: every year label and span stays a 32-bit
 // integer.
