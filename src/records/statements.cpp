@@ -291,6 +291,22 @@ inline void copy_field(char* to, const char* from, std::size_t n) {
   else std::memcpy(to, from, n);
 }
 
+// An F field at p, or a copy of the last one when value and edit repeat.
+inline void edit_f_field(OutRecord& r, char* p, const FormatItem& it, float f) {
+  std::uint32_t bits = std::bit_cast<std::uint32_t>(f);
+  std::size_t n = static_cast<std::size_t>(it.w);
+  if (bits == r.last_bits && it.w == r.last_w && it.d == r.last_d && r.plus == r.last_plus) {
+    copy_field(p, r.last_field, n);
+    return;
+  }
+  edit_f_out(p, it.w, it.d, f, r.plus);
+  copy_field(r.last_field, p, n);
+  r.last_bits = bits;
+  r.last_w = it.w;
+  r.last_d = it.d;
+  r.last_plus = r.plus;
+}
+
 void write_element(OutRecord& r, const FormatItem& it, const Value& v, std::int32_t element) {
   // a scalar number is held in the value itself, an array's elements at p
   const char* base = static_cast<const char*>(v.p);
@@ -332,22 +348,9 @@ void write_element(OutRecord& r, const FormatItem& it, const Value& v, std::int3
       edit_integer_out(p, w, it.d, v.kind == ValueKind::int32 ? iv : to_int32(real),
                        integer_base(it.kind), r.plus);
       break;
-    case ItemKind::F: {
-      float f = static_cast<float>(real);
-      std::uint32_t bits = std::bit_cast<std::uint32_t>(f);
-      std::size_t n = static_cast<std::size_t>(w);
-      if (bits == r.last_bits && w == r.last_w && it.d == r.last_d && r.plus == r.last_plus) {
-        copy_field(p, r.last_field, n);
-        break;
-      }
-      edit_f_out(p, w, it.d, f, r.plus);
-      copy_field(r.last_field, p, n);
-      r.last_bits = bits;
-      r.last_w = w;
-      r.last_d = it.d;
-      r.last_plus = r.plus;
+    case ItemKind::F:
+      edit_f_field(r, p, it, static_cast<float>(real));
       break;
-    }
     case ItemKind::G:
       edit_g_out(p, w, it.d, it.e, static_cast<float>(real), r.plus);
       break;
@@ -377,6 +380,18 @@ void write_group_run(Walker& w, OutRecord& r, ListCursor<Value>& list) {
     return;
   if (list.index >= list.entries.size()) return;
   const Value& v = list.entry();
+  if (v.kind == ValueKind::real32 && v.p) {  // an array of reals: straight to the fields
+    const char* base = static_cast<const char*>(v.p);
+    while (fr.remaining > 1 && list.element < v.count && r.start + r.pos <= kMaxStatementChars) {
+      --fr.remaining;
+      r.pos += static_cast<std::size_t>(skip.w);
+      float f;
+      std::memcpy(&f, base + 4 * list.element, 4);
+      edit_f_field(r, r.field(static_cast<std::size_t>(field.w)), field, f);
+      list.advance();
+    }
+    return;
+  }
   while (fr.remaining > 1 && list.element < v.count && r.start + r.pos <= kMaxStatementChars) {
     --fr.remaining;
     r.pos += static_cast<std::size_t>(skip.w);
