@@ -1,5 +1,6 @@
-// Every fixed capacity of versel, declared once. Tables are sized from these
-// names and every routine that fills a table checks against them.
+// Every fixed limit of versel, declared once. The result tables and a
+// station's values are sized from the data; what remains are the limits of
+// the notations and of the layout of the output lines.
 #pragma once
 
 namespace versel {
@@ -20,18 +21,10 @@ inline constexpr int kViewerLineLength = 70;  // the part of a data line the vie
 
 // The climate mask and one station.
 inline constexpr int kMaskLength = 60;        // five calendar years of months
-inline constexpr int kMaxVariables = 24;      // climate variables per output year
-inline constexpr int kMaxYearLines = 416;     // year lines of one station, gap years included
-inline constexpr int kMaxOutputYears = 200;   // output years of one station
+inline constexpr int kMaxVariables = 24;      // climate variables per output year: a tsf line
 inline constexpr int kLineLength = 100;       // a data line as echoed and copied
-inline constexpr int kTitleLength = 80;       // a station's title
 // Years a year line may carry: far beyond any calendar, near enough to zero
 // that every year label and span stays a 32-bit integer.
 inline constexpr long kMaxYearMagnitude = 999999999L;
-
-// The result tables of a run.
-inline constexpr int kMaxStations = 500;
-inline constexpr int kMatrixRows = 4800;
-inline constexpr int kMaxScanYears = 500;     // years one station may span in a mat pre-scan
 
 }  // namespace versel

@@ -2,7 +2,7 @@
 // pre-scan, station loop and the writer of the output kind.
 #pragma once
 
-#include "dialogue/run_settings.h"
+#include "run_settings.h"
 
 namespace versel {
 

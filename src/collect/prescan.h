@@ -3,15 +3,15 @@
 #pragma once
 
 #include "collect/result_tables.h"
-#include "dialogue/run_settings.h"
+#include "run_settings.h"
 
 namespace versel {
 
 // Reads the data file from its position to the end, taking stations exactly
 // as the reduction does (blank lines skipped, a first line that reads as a
-// year line starts a station without header), fills ISTART, ISTOP and MIN1,
-// then rewinds the file (and skips its first line for data set 6). Refuses a
-// file of more than 500 stations or a station of more than 500 years.
+// year line starts a station without header), fills ISTART, ISTOP, MIN1 and
+// the number of stations, then rewinds the file (and skips its first line
+// for data set 6).
 void clired2(const RunSettings& s, ResultTables& t);
 
 }  // namespace versel

@@ -1,32 +1,36 @@
-// The result tables of a run: every station's seasonal values by year block
-// (mat, grd), coordinates, long-term means and the pre-scan's year span.
+// The result tables of a run, sized from the data: the matrix of every
+// station's seasonal values by year block (mat), every station's
+// coordinates and long-term means (grd), and the pre-scan's year span.
 #pragma once
 
-#include <array>
 #include <cstdint>
 #include <memory>
-
-#include "capacities.h"
+#include <vector>
 
 namespace versel {
 
-// MATRIX(row, column) for rows 1..kMatrixRows and stations 1..kMaxStations,
-// stored by row so that a row of the mat file is contiguous.
+// MATRIX(row, column) for rows 1..rows and stations 1..columns, stored by
+// row so that a row of the mat file is contiguous.
 struct Matrix {
-  std::array<std::array<float, kMaxStations>, kMatrixRows> cells;
-  float& at(int row, int column) {
-    return cells[static_cast<std::size_t>(row - 1)][static_cast<std::size_t>(column - 1)];
+  std::unique_ptr<float[]> cells;
+  std::int64_t rows = 0;
+  std::int64_t columns = 0;
+
+  float& at(std::int64_t row, std::int64_t column) {
+    return cells[static_cast<std::size_t>((row - 1) * columns + (column - 1))];
   }
-  const float* row(int r) const { return cells[static_cast<std::size_t>(r - 1)].data(); }
+  const float* row(std::int64_t r) const {
+    return cells.get() + static_cast<std::size_t>((r - 1) * columns);
+  }
 };
 
 struct ResultTables {
-  std::unique_ptr<Matrix> MATRIX;  // allocated once for mat and grd runs
-  std::array<std::array<float, kMaxVariables>, kMaxStations> UCV{};  // long-term means
-  std::array<float, kMaxStations> RLAT3{};
-  std::array<float, kMaxStations> RLON3{};
-  std::array<std::int32_t, kMaxStations> NYC2{};
-  std::array<std::int32_t, kMaxStations> ISTART{};
+  Matrix MATRIX;                     // mat only: ISTOP x NCV rows, one column per station
+  std::vector<float> UCV;            // grd: NCV long-term means per station, station by station
+  std::vector<float> RLAT3;          // grd: every station's coordinates
+  std::vector<float> RLON3;
+  std::vector<std::int32_t> ISTART;  // mat: year block of each station's first year
+  std::int64_t stations = 0;         // mat: stations the pre-scan found
   std::int32_t ISTOP = 0;
   std::int32_t MIN1 = 0;
   std::int32_t NGRID = 0;

@@ -1,10 +1,12 @@
-// The station loop: one call of the reduction per station until the data
-// file has no further station.
+// The station loop: each station read, its header taken, reduced, and its
+// values written (tsf), placed in the matrix (mat) or turned into its
+// long-term means (grd), until the data file has no further station.
 #include "collect/station_loop.h"
 
 #include <span>
 #include <string>
 
+#include "collect/writers.h"
 #include "mask/clired.h"
 #include "mask/mask_shape.h"
 #include "records/failure.h"
@@ -13,57 +15,86 @@
 namespace versel {
 namespace {
 
-void write_tsf_station(const RunSettings& s, const Station& st) {
-  write(kConsole, "(1x,' ncv= ',i4,' nyc ',i4,1x,i2)", {st.NCV, st.NYC, s.IFMT});
-  // data sets 3 and 4 carry three decimals
-  const char* format = (s.IFMT == 3 || s.IFMT == 4) ? "(i5,30f8.3)" : "(i5,30f8.2)";
-  for (std::int32_t i = 0; i < st.NYC; ++i) {
-    const YearValues& row = st.Y[static_cast<std::size_t>(i)];
-    write(file_unit(kSeaUnit), format,
-          {st.IFC + i, reals(std::span<const float>(row.data(), static_cast<std::size_t>(st.NCV)))});
+// The first `n` characters of a line, filled with blanks.
+std::string padded(const std::string& line, std::size_t n) {
+  std::string s = line.substr(0, n);
+  s.resize(n, ' ');
+  return s;
+}
+
+// Latitude and longitude from the header through the header format: the
+// centre of the box for data sets 1 and 2, two reals for the others.
+void read_coordinates(const RunSettings& s, const std::string& LINE, float& RLAT, float& RLON) {
+  if (s.IFMT == 1 || s.IFMT == 2) {
+    write(kConsole, "(1x,'line:',a,)", {LINE});
+    std::int32_t LAT1 = 0, LAT2 = 0, LON1 = 0, LON2 = 0;
+    read(internal(LINE), held(view(s.FRM3)), {to(LAT1), to(LAT2), to(LON1), to(LON2)});
+    RLAT = static_cast<float>(LAT1) + static_cast<float>(LAT2 - LAT1) / 2.0f;
+    RLON = static_cast<float>(LON1) + static_cast<float>(LON2 - LON1) / 2.0f;
+  } else {
+    read(internal(LINE), held(view(s.FRM3)), {to(RLAT), to(RLON)});
   }
 }
 
-// Copies a station into its column of MATRIX. mat places output year i in
-// the year block of its label, IFC - MIN1 + 1; grd starts every station at
-// row 1. A station whose blocks would leave the table is refused.
-void copy_station(const RunSettings& s, const Station& st, std::int32_t NGRID, ResultTables& t) {
+// The station's header: echoed, written to the _sea file (tsf), its
+// coordinates read (mat, grd). A station without header shows nothing; its
+// coordinates are the flag.
+void take_header(const RunSettings& s, StationData& d) {
+  if (!d.has_header) {
+    d.RLAT = d.RLON = s.FLAG;
+    return;
+  }
+  std::string LINE = padded(d.header, kLineLength);
+  if (s.FMTCTRL == kTsf) {
+    write_tsf_header(s, LINE);
+    write(kConsole, "(1x,'reading in:',1x,a)", {LINE});
+  } else if (s.FMTCTRL == kMat || s.FMTCTRL == kGrd) {
+    write(kConsole, "(1x,'reading in:',1x,a)", {LINE});
+    read_coordinates(s, LINE, d.RLAT, d.RLON);
+  }
+}
+
+// Copies a station into its column of MATRIX: output year i goes to the
+// year block of its label, IFC - MIN1 + 1.
+void copy_station(const Station& st, std::int32_t NGRID, ResultTables& t) {
   if (st.NYC < 1) return;
-  std::int64_t first = s.FMTCTRL == kMat ? static_cast<std::int64_t>(st.IFC) - t.MIN1 + 1 : 1;
+  std::int64_t first = static_cast<std::int64_t>(st.IFC) - t.MIN1 + 1;
   std::int64_t last = first + st.NYC - 1;
-  if (first < 1 || (s.FMTCTRL == kMat && last > t.ISTOP) || last * st.NCV > kMatrixRows)
+  // the pre-scan reads the stations as the loop does: a station that leaves
+  // the table is a fault of the program, never written past the table
+  if (NGRID > t.MATRIX.columns || first < 1 || last > t.ISTOP)
     fail_run({"station " + std::to_string(NGRID) + ": the years " + std::to_string(st.IFC) +
               " to " + std::to_string(st.IFC + st.NYC - 1) +
               " do not fit the rows of the matrix"});
   std::int64_t r0 = (first - 1) * st.NCV + 1;
-  for (std::int32_t i = 0; i < st.NYC; ++i)
+  for (std::int32_t i = 0; i < st.NYC; ++i) {
+    const float* values = st.year(i);
     for (std::int32_t v = 0; v < st.NCV; ++v)
-      t.MATRIX->at(static_cast<int>(r0 + i * st.NCV + v), NGRID) =
-          st.Y[static_cast<std::size_t>(i)][static_cast<std::size_t>(v)];
+      t.MATRIX.at(r0 + static_cast<std::int64_t>(i) * st.NCV + v, NGRID) = values[v];
+  }
 }
 
 }  // namespace
 
 void station_loop(const RunSettings& s, ResultTables& t) {
   MaskShape shape = analyse_mask(s.MASK);
-  auto st = std::make_unique<Station>();
-  float spare_lat = 0.0f, spare_lon = 0.0f;  // coordinates of a station past the tables
+  StationData d;
+  Station st;
   std::int32_t NGRID = 1;
   for (;; ++NGRID) {
-    bool in_tables = NGRID <= kMaxStations;
-    // refused before its header is echoed or written when it is a station
-    if (!in_tables && year_line_ahead(s))
-      fail_run({"the data file holds more than " + std::to_string(kMaxStations) + " stations"});
-    float& lat = in_tables ? t.RLAT3[static_cast<std::size_t>(NGRID - 1)] : spare_lat;
-    float& lon = in_tables ? t.RLON3[static_cast<std::size_t>(NGRID - 1)] : spare_lon;
-    clired(*st, s, shape, NGRID, lat, lon);
-    if (st->EOF_) break;
-    if (!in_tables)
-      fail_run({"the data file holds more than " + std::to_string(kMaxStations) + " stations"});
-    if (s.FMTCTRL == kTsf) write_tsf_station(s, *st);
-    else copy_station(s, *st, NGRID, t);
-    t.NYC2[static_cast<std::size_t>(NGRID - 1)] = st->NYC;
-    t.NCV = st->NCV;
+    if (!read_header(d, s)) break;
+    take_header(s, d);
+    read_year_lines(d, s, NGRID);
+    if (d.months.empty()) break;  // a header at the end of the file: no station
+    clired(st, d, s, shape);
+    if (s.FMTCTRL == kTsf) write_tsf_station(s, st);
+    else if (s.FMTCTRL == kMat) {
+      // one _key line per column of the matrix, in column order
+      write_key_line(d.RLAT, d.RLON);
+      copy_station(st, NGRID, t);
+    }
+    else if (s.FMTCTRL == kGrd) keep_means(s, d, st, shape.NCV, t);
+    t.NCV = st.NCV;
   }
   t.NGRID = NGRID - 1;
   write(kConsole, "(1x,i4,'      data sets read ')", {t.NGRID});

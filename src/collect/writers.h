@@ -1,20 +1,35 @@
-// The writers of the mat and grd _sea files, from the result tables.
+// The lines of the output files: tsf headers and year lines as each station
+// is read, _key lines, the mat rows and grd lines from the result tables.
 #pragma once
 
+#include <string>
+
 #include "collect/result_tables.h"
-#include "dialogue/run_settings.h"
+#include "mask/station.h"
+#include "run_settings.h"
 
 namespace versel {
+
+// The station's header line in the _sea file, laid out by data set; LINE is
+// the header filled with blanks to 100 characters.
+void write_tsf_header(const RunSettings& s, const std::string& LINE);
+
+// The console line " ncv= ... nyc ..." and one _sea line per output year.
+void write_tsf_station(const RunSettings& s, const Station& st);
+
+// A station's line of the _key file.
+void write_key_line(float RLAT, float RLON);
+
+// Keeps a station's coordinates and the long-term mean of each of its `ncv`
+// climate variables: the flag only for a variable without any valid value.
+void keep_means(const RunSettings& s, const StationData& d, const Station& st, std::int32_t ncv,
+                ResultTables& t);
 
 // One row per year and season from MIN1 on: year, season, every station's value.
 void write_mat(const RunSettings& s, const ResultTables& t);
 
-// The long-term mean of every station's seasons: FLAG only for a season
-// without any valid value.
-void compute_means(const RunSettings& s, ResultTables& t);
-
-// Shows the data-set number, computes the means and writes one line per
-// station: latitude, longitude and its means.
-void write_grd(const RunSettings& s, ResultTables& t);
+// Shows the data-set number and writes one line per station: latitude,
+// longitude and its means.
+void write_grd(const RunSettings& s, const ResultTables& t);
 
 }  // namespace versel

@@ -6,7 +6,7 @@
 #include <span>
 #include <string_view>
 
-#include "dialogue/run_settings.h"
+#include "run_settings.h"
 
 namespace versel {
 

@@ -2,7 +2,7 @@
 // path and the summary of the settings made.
 #pragma once
 
-#include "dialogue/run_settings.h"
+#include "run_settings.h"
 
 namespace versel {
 

@@ -1,7 +1,7 @@
 // The run driver: one run from the banner to the closing lines.
 #pragma once
 
-#include "dialogue/run_settings.h"
+#include "run_settings.h"
 
 namespace versel {
 

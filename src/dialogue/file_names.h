@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <string_view>
 
-#include "dialogue/run_settings.h"
+#include "run_settings.h"
 
 namespace versel {
 

@@ -2,7 +2,7 @@
 // the station loop and the writers.
 #pragma once
 
-#include "dialogue/run_settings.h"
+#include "run_settings.h"
 
 namespace versel {
 

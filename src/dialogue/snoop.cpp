@@ -3,7 +3,7 @@
 #include "dialogue/snoop.h"
 
 #include "capacities.h"
-#include "dialogue/run_settings.h"
+#include "run_settings.h"
 #include "records/io.h"
 
 namespace versel {

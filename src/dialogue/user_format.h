@@ -2,7 +2,7 @@
 // missing-value flag and, for mat and grd output, the typed header format.
 #pragma once
 
-#include "dialogue/run_settings.h"
+#include "run_settings.h"
 
 namespace versel {
 

@@ -7,10 +7,9 @@
 #include <string_view>
 
 #include "capacities.h"
-
-#include "dialogue/run_settings.h"
 #include "mask/mask_shape.h"
 #include "mask/station.h"
+#include "run_settings.h"
 
 namespace versel {
 
@@ -23,24 +22,30 @@ bool is_blank_line(std::string_view line);
 bool read_year_line(const RunSettings& s, std::string_view line, std::int32_t& IYR,
                     std::array<float, 12>& CL);
 
-// Whether a year line follows in the data file; the file is left where it was.
-bool year_line_ahead(const RunSettings& s);
-
 // A year a year line may carry: every year label and span stays a 32-bit
 // integer.
 inline bool year_in_range(std::int32_t year) {
   return year <= kMaxYearMagnitude && year >= -kMaxYearMagnitude;
 }
 
-// Reads the station that starts at the data file's position: its header line
-// (echoed; written to the _sea file for tsf; its latitude and longitude read
-// into RLAT and RLON for mat and grd, and written to the _key file for mat),
-// its year lines up to the next header, which it steps back over, or the end
-// of the file. Blank lines are skipped. Years skipped between two year lines
-// are filled with the flag; a year that does not follow the one before ends
-// the run. Sets st.EOF_ when no year line was found. NGRID numbers the
+// Reads up to the station's first year line: true with the station's header
+// line in d.header when one stands first (blank lines skipped), or with
+// d.has_header false when a year line comes first (only the first station of
+// a file may lack a header); false at the end of the data file. The year
+// lines are left for read_year_lines.
+bool read_header(StationData& d, const RunSettings& s);
+
+// Reads the station's year lines up to the next header, which it steps back
+// over, or the end of the file; blank lines are skipped. Years skipped
+// between two year lines are filled with the flag; a year that does not
+// follow the one before ends the run. A header followed by a second line that
+// is no year line ends the run with "error reading line:", the line and a
+// pause. d.months stays empty when the file ends first. NGRID numbers the
 // station from 1 in messages.
-void clired(Station& st, const RunSettings& s, const MaskShape& shape, std::int32_t NGRID,
-            float& RLAT, float& RLON);
+void read_year_lines(StationData& d, const RunSettings& s, std::int32_t NGRID);
+
+// Reduces a station as read by the mask into st: the output years and
+// their climate variables (see form_variables).
+void clired(Station& st, const StationData& d, const RunSettings& s, const MaskShape& shape);
 
 }  // namespace versel

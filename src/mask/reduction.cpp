@@ -9,11 +9,17 @@ OutputYears output_years(std::int32_t year_lines, std::int32_t first_year, const
   return y;
 }
 
-void form_variables(const MonthlyValues& months, int nyc, const Mask& mask,
+void form_variables(const std::vector<float>& months, std::int32_t nyc, const Mask& mask,
                     const MaskShape& shape, float flag, Station& st) {
-  for (int i = 0; i < nyc && i < kMaxOutputYears; ++i) {
-    const float* window = months.data() + 12 * i;
-    int ncv = 0;
+  if (nyc < 1) return;
+  // the last window ends at the last year line
+  if (static_cast<std::size_t>(nyc - 1) * 12 + static_cast<std::size_t>(shape.NCM) > months.size())
+    return;
+  st.NCV = shape.NCV;
+  st.Y.resize(static_cast<std::size_t>(nyc) * static_cast<std::size_t>(shape.NCV));
+  float* out = st.Y.data();
+  for (std::int32_t i = 0; i < nyc; ++i) {
+    const float* window = months.data() + 12 * static_cast<std::size_t>(i);
     float sm = 0.0f;
     int ncnt = 0;
     bool missing = false;  // a month of the season being formed equals the flag
@@ -36,13 +42,11 @@ void form_variables(const MonthlyValues& months, int nyc, const Mask& mask,
         // any other character closes the season without its own month
         sm = flag;
       }
-      if (ncv < kMaxVariables) st.Y[static_cast<std::size_t>(i)][static_cast<std::size_t>(ncv)] = sm;
-      ++ncv;
+      *out++ = sm;
       sm = 0.0f;
       ncnt = 0;
       missing = false;
     }
-    st.NCV = ncv;
   }
 }
 

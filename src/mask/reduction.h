@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <vector>
 
 #include "mask/mask_shape.h"
 #include "mask/station.h"
@@ -19,12 +20,13 @@ struct OutputYears {
 };
 OutputYears output_years(std::int32_t year_lines, std::int32_t first_year, const MaskShape& shape);
 
-// Forms output years 1..nyc from `months`: output year I reads the window of
-// year lines I to I + span - 1. A single month is its value; a season closed
-// by "2" is the sum of its months, by "3" their average over the season's
-// selected months. A month equal to `flag` anywhere in a season makes the
-// season `flag`. Sets st.NCV when at least one output year is formed.
-void form_variables(const MonthlyValues& months, int nyc, const Mask& mask,
+// Forms output years 1..nyc from `months` (12 per year line): output year I
+// reads the window of year lines I to I + span - 1. A single month is its
+// value; a season closed by "2" is the sum of its months, by "3" their
+// average over the season's selected months. A month equal to `flag`
+// anywhere in a season makes the season `flag`. Sets st.NCV and sizes st.Y
+// when at least one output year is formed; otherwise st.NCV keeps its value.
+void form_variables(const std::vector<float>& months, std::int32_t nyc, const Mask& mask,
                     const MaskShape& shape, float flag, Station& st);
 
 }  // namespace versel

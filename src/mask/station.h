@@ -1,28 +1,40 @@
-// One station as the reduction delivers it: its seasonal values by output
-// year and climate variable, with the year label of the first output year.
+// One station on its way through a run: as read from the data file (its
+// header and monthly values), and as the reduction delivers it (its seasonal
+// values by output year and climate variable).
 #pragma once
 
-#include <array>
+#include <cstddef>
 #include <cstdint>
-
-#include "capacities.h"
+#include <string>
+#include <vector>
 
 namespace versel {
 
-using YearValues = std::array<float, kMaxVariables>;
+// A station as read: its header line, when it has one, and its monthly
+// values. Year line n (from 0) holds months[12n .. 12n+11], January first;
+// years skipped between two year lines hold the flag.
+struct StationData {
+  bool has_header = false;
+  std::string header;              // the header line as read
+  std::int32_t first_year = 0;     // the year of the first year line
+  std::vector<float> months;
+  float RLAT = 0.0f;               // latitude and longitude (mat, grd)
+  float RLON = 0.0f;
 
-struct Station {
-  // Y[i][v]: climate variable v+1 of output year i+1, labelled IFC + i
-  std::array<YearValues, kMaxOutputYears> Y{};
-  std::int32_t IFC = 0;
-  std::int32_t NYC = 0;  // output years; zero or below for a station shorter than the mask
-  std::int32_t NCV = 0;  // kept from the previous station when no output year was formed
-  std::array<char, kTitleLength> TIT{};
-  bool EOF_ = false;     // no further station in the data file
+  std::int32_t year_lines() const { return static_cast<std::int32_t>(months.size() / 12); }
 };
 
-// The monthly values of one station: year line n (from 0) holds months
-// 12n to 12n+11, January first.
-using MonthlyValues = std::array<float, kMaxYearLines * 12>;
+// A station as reduced: Y holds NYC output years of NCV climate variables,
+// output year i (from 0) labelled IFC + i.
+struct Station {
+  std::vector<float> Y;
+  std::int32_t IFC = 0;
+  std::int32_t NYC = 0;  // output years; zero or below for a station shorter than the mask
+  std::int32_t NCV = 0;  // climate variables of each output year
+
+  const float* year(std::int32_t i) const {
+    return Y.data() + static_cast<std::size_t>(i) * static_cast<std::size_t>(NCV);
+  }
+};
 
 }  // namespace versel

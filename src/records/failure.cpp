@@ -2,9 +2,12 @@
 #include "records/failure.h"
 
 #include <cerrno>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+
+#include <sys/sysinfo.h>
 
 #include "records/units.h"
 
@@ -56,6 +59,21 @@ void fail_run(std::initializer_list<std::string_view> lines) {
   std::fwrite(text.data(), 1, text.size(), stderr);
   std::fflush(stderr);
   std::exit(-1);
+}
+
+void fail_memory(const std::string& what, double bytes) {
+  // whole megabytes, rounded up: a table of a few bytes still needs 1 MB
+  char mb[64];
+  std::snprintf(mb, sizeof mb, "%.0f", std::ceil(bytes / (1024.0 * 1024.0)));
+  fail_run({"not enough memory: " + what, std::string("it needs ") + mb + " MB"});
+}
+
+void check_memory(const std::string& what, double bytes) {
+  struct sysinfo info {};
+  if (sysinfo(&info) != 0) return;
+  double total = (static_cast<double>(info.totalram) + static_cast<double>(info.totalswap)) *
+                 static_cast<double>(info.mem_unit);
+  if (bytes > total) fail_memory(what, bytes);
 }
 
 void stop_failed() {

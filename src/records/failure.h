@@ -38,6 +38,16 @@ std::string failure_lines(const Failure& f);
 // error, exit status -1.
 [[noreturn]] void fail_run(std::initializer_list<std::string_view> lines);
 
+// Ends a run whose table cannot be allocated: every open file closed, then
+// "? versel run-time error:", "? not enough memory: " and `what`, and
+// "? it needs N MB" on standard error, exit status -1.
+[[noreturn]] void fail_memory(const std::string& what, double bytes);
+
+// Ends the run through fail_memory when a table of `bytes` is more than the
+// machine's memory, swap included: such a table could only be allocated on
+// credit, and filling it would end the run without a word.
+void check_memory(const std::string& what, double bytes);
+
 // Ends the run with exit status -1 after its own messages were shown: every
 // open file closed, nothing more written.
 [[noreturn]] void stop_failed();

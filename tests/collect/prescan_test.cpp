@@ -118,7 +118,7 @@ TEST_F(Prescan, HeaderAsTheLastLineAddsNoStation) {
   EXPECT_EQ(t_->MIN1, 1961);
   EXPECT_EQ(istart(1), 1);
   EXPECT_EQ(istart(2), 5);
-  EXPECT_EQ(istart(3), 0) << "no third station";
+  EXPECT_EQ(t_->stations, 2) << "no third station";
   EXPECT_EQ(t_->ISTOP, 20);
   EXPECT_EQ(next_line(), kChicago);
 }
@@ -174,26 +174,22 @@ TEST_F(Prescan, TwoHeadersInARowStartOneStation) {
        station(kLeicester, 1921, 1930));
   EXPECT_EQ(istart(1), 1);
   EXPECT_EQ(istart(2), 21);
-  EXPECT_EQ(istart(3), 0);
+  EXPECT_EQ(t_->stations, 2);
   EXPECT_EQ(t_->ISTOP, 30);
 }
 
-using PrescanDeathTest = Prescan;
-
-TEST_F(PrescanDeathTest, RefusesMoreStationsThanTheTablesHold) {
+TEST_F(Prescan, StationsAndSpansAsLargeAsTheFileHolds) {
+  // 1200 stations, the last one spanning 1401-2000: the tables take the
+  // size of the file
   std::vector<std::string> lines;
-  for (int k = 1; k <= 501; ++k) lines = lines + station("grid cell " + std::to_string(k), 1990, 1990);
-  EXPECT_EXIT(scan(lines), testing::ExitedWithCode(255), "more than 500 stations");
-}
-
-TEST_F(PrescanDeathTest, RefusesAStationOfMoreThanFiveHundredYears) {
-  std::vector<std::string> within = {kChicago, year_line(1401), year_line(1900)};
-  scan(within);
-  EXPECT_EQ(t_->ISTOP, 500) << "500 years are still taken";
-  close(kDataUnit);
-  open_ = false;
-  std::vector<std::string> beyond = {kChicago, year_line(1401), year_line(1901)};
-  EXPECT_EXIT(scan(beyond), testing::ExitedWithCode(255), "station 1 spans more than 500 years");
+  for (int k = 1; k < 1200; ++k) lines = lines + station("grid cell " + std::to_string(k), 1990, 1991);
+  lines = lines + std::vector<std::string>{kChicago, year_line(1401), year_line(2000)};
+  scan(lines);
+  EXPECT_EQ(t_->stations, 1200);
+  EXPECT_EQ(t_->MIN1, 1401);
+  EXPECT_EQ(t_->ISTOP, 600);
+  EXPECT_EQ(istart(1), 590);
+  EXPECT_EQ(istart(1200), 1);
 }
 
 }  // namespace

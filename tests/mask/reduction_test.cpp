@@ -84,7 +84,7 @@ struct Reduced {
 
 Reduced reduce(std::string_view mask_text, float flag = -99.0f, int year_lines = 3,
                const std::vector<std::pair<int, float>>& changes = {}) {
-  MonthlyValues months{};
+  std::vector<float> months(static_cast<std::size_t>(12 * year_lines));
   for (int k = 0; k < year_lines; ++k)
     for (int m = 1; m <= 12; ++m) months[static_cast<std::size_t>(12 * k + m - 1)] = static_cast<float>(m + 10 * k);
   for (auto [index, value] : changes) months[static_cast<std::size_t>(index)] = value;
@@ -96,8 +96,8 @@ Reduced reduce(std::string_view mask_text, float flag = -99.0f, int year_lines =
 }
 
 std::vector<float> row(const Reduced& r, int year) {
-  const YearValues& y = r.st.Y[static_cast<std::size_t>(year)];
-  return std::vector<float>(y.begin(), y.begin() + r.st.NCV);
+  const float* y = r.st.year(year);
+  return std::vector<float>(y, y + r.st.NCV);
 }
 
 using V = std::vector<float>;
