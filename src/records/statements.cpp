@@ -8,6 +8,7 @@
 #include "capacities.h"
 #include "records/edit_input.h"
 #include "records/edit_output.h"
+#include "records/field_cache.h"
 #include "records/format_walk.h"
 #include "records/units.h"
 
@@ -254,12 +255,7 @@ struct OutRecord {
   std::size_t pos = 0;   // the next field's column, from 0
   std::size_t end = 0;   // one past the last character written
   bool plus = false;
-  // The last F field edited in this statement: a matrix row repeats the flag
-  // in every station without data, and each repeat is a copy.
-  std::uint32_t last_bits = 0;
-  int last_w = -1, last_d = -1;
-  bool last_plus = false;
-  char last_field[kMaxFieldWidth + 1] = {};
+  FieldCache& fields;    // F fields edited before
 
   // Room for a field of w characters at the position; blanks fill any gap
   // after the record end.
@@ -291,20 +287,21 @@ inline void copy_field(char* to, const char* from, std::size_t n) {
   else std::memcpy(to, from, n);
 }
 
-// An F field at p, or a copy of the last one when value and edit repeat.
+// An F field at p: a copy when the same value was edited so before.
 inline void edit_f_field(OutRecord& r, char* p, const FormatItem& it, float f) {
+  if (it.w > FieldCache::kMaxWidth) return edit_f_out(p, it.w, it.d, f, r.plus);
   std::uint32_t bits = std::bit_cast<std::uint32_t>(f);
+  std::uint32_t edit = field_edit_key(it.w, it.d, r.plus);
   std::size_t n = static_cast<std::size_t>(it.w);
-  if (bits == r.last_bits && it.w == r.last_w && it.d == r.last_d && r.plus == r.last_plus) {
-    copy_field(p, r.last_field, n);
+  FieldCache::Slot& slot = field_slot(r.fields, bits);
+  if (slot.bits == bits && slot.edit == edit) {
+    copy_field(p, slot.text, n);
     return;
   }
   edit_f_out(p, it.w, it.d, f, r.plus);
-  copy_field(r.last_field, p, n);
-  r.last_bits = bits;
-  r.last_w = it.w;
-  r.last_d = it.d;
-  r.last_plus = r.plus;
+  copy_field(slot.text, p, n);
+  slot.bits = bits;
+  slot.edit = edit;
 }
 
 void write_element(OutRecord& r, const FormatItem& it, const Value& v, std::int32_t element) {
@@ -408,7 +405,7 @@ bool write_records(const Format& format, std::span<const Value> values, std::str
     message = format.error;
     return false;
   }
-  OutRecord r{out, out.size()};
+  OutRecord r{out, out.size(), 0, 0, false, units().fields};
   bool line_end = true;
   bool used_value = false;  // since the start or the last reversion
   ListCursor<Value> list{values};

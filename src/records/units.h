@@ -10,6 +10,7 @@
 
 #include "capacities.h"
 #include "records/failure.h"
+#include "records/field_cache.h"
 #include "records/format.h"
 #include "records/io.h"
 
@@ -42,6 +43,7 @@ struct UnitTable {
   // the formats used last, looked at before the map: a station's lines
   // alternate between the data format and the output format
   std::array<const std::pair<const std::string, Format>*, 4> recent{};
+  FieldCache fields;        // F fields edited before
 };
 
 UnitTable& units();

@@ -2,12 +2,14 @@
 // a write statement builds from its format.
 #include <gtest/gtest.h>
 
+#include <bit>
 #include <cstdint>
 #include <limits>
 #include <string>
 #include <vector>
 
 #include "record_helpers.h"
+#include "records/edit_output.h"
 
 namespace versel {
 namespace {
@@ -287,6 +289,35 @@ TEST(WriteStatements, ArraysAndLongRecords) {
   out = written("(1x,i4,2x,i2,2000(1x,f8.2))", {1901, 4, reals(row)});
   ASSERT_EQ(out.size(), 1u + 4 + 2 + 2 + 2000 * 9 + 2 + 9 + 2);
   EXPECT_EQ(out.substr(out.size() - 22), "     1.50\r\n     1.50\r\n");
+}
+
+// Fields of values edited before are copies of what editing gave: values that
+// meet in the same slot of the field cache, the same value under another
+// width, decimal count or sign mode, and the flag repeated through a row.
+TEST(WriteStatements, RepeatedValuesEditAsTheFirstTime) {
+  std::vector<float> values;
+  std::uint32_t s = 2024u;
+  for (int i = 0; i < 20000; ++i) {
+    s = s * 1664525u + 1013904223u;
+    int tenths = static_cast<int>(s >> 12) % 700 - 300;
+    values.push_back(i % 5 == 0 ? -999.9f : static_cast<float>(tenths) / 10.0f);
+    if (i % 97 == 0) values.back() = std::bit_cast<float>(s);  // any bits, NaN and INF included
+  }
+  for (std::string_view edit : {"f8.2", "f8.3", "f5.1", "f12.4"}) {
+    for (bool plus : {false, true}) {
+      std::string format = std::string(plus ? "(sp," : "(") + "20000" + std::string(edit) + ")";
+      std::string expected;
+      int w = edit[1] == '1' ? 12 : edit[1] - '0';
+      int d = edit.back() - '0';
+      for (float v : values) {
+        char field[16];
+        edit_f_out(field, w, d, v, plus);
+        expected.append(field, static_cast<std::size_t>(w));
+      }
+      expected += "\r\n";
+      EXPECT_EQ(written_list(format, {reals(values)}), expected) << format;
+    }
+  }
 }
 
 }  // namespace
