@@ -12,7 +12,7 @@
 namespace versel {
 
 struct FieldCache {
-  static constexpr std::size_t kSlots = 2048;  // a power of two
+  static constexpr std::size_t kSlots = 8192;  // a power of two
   static constexpr int kMaxWidth = 12;         // wider fields are edited every time
   struct Slot {
     std::uint32_t bits = 0;
@@ -29,7 +29,7 @@ inline std::uint32_t field_edit_key(int w, int d, bool plus) {
 }
 
 inline FieldCache::Slot& field_slot(FieldCache& c, std::uint32_t bits) {
-  return c.slots[(bits * 0x9E3779B1u) >> 21 & (FieldCache::kSlots - 1)];
+  return c.slots[(bits * 0x9E3779B1u) >> 19 & (FieldCache::kSlots - 1)];
 }
 
 }  // namespace versel

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -49,6 +50,8 @@ struct FormatItem {
 
 inline bool is_data_item(ItemKind k) { return k <= ItemKind::Q; }
 
+struct WritePlan;
+
 struct Format {
   std::vector<FormatItem> items;  // between the outer parentheses
   std::string texts;              // pool of quoted and nH texts
@@ -60,6 +63,10 @@ struct Format {
   // empty when the text translated; otherwise the message, such as
   // "Error in format string"
   std::string error;
+  // the fields laid out for output, made when the format first writes: null
+  // when the format is not one of fixed fields (see write_plan.h)
+  mutable std::shared_ptr<const WritePlan> write_plan;
+  mutable bool write_plan_tried = false;
 };
 
 // Translates a format text. Every syntax fault is reported in `error`; the

@@ -11,6 +11,7 @@
 #include "records/field_cache.h"
 #include "records/format_walk.h"
 #include "records/units.h"
+#include "records/write_plan.h"
 
 namespace versel {
 namespace {
@@ -405,7 +406,14 @@ bool write_records(const Format& format, std::span<const Value> values, std::str
     message = format.error;
     return false;
   }
-  OutRecord r{out, out.size(), 0, 0, false, units().fields};
+  FieldCache& fields = units().fields;
+  if (!format.write_plan_tried) {
+    format.write_plan_tried = true;
+    auto plan = std::make_shared<WritePlan>();
+    if (make_write_plan(format, *plan)) format.write_plan = std::move(plan);
+  }
+  if (format.write_plan && write_by_plan(*format.write_plan, values, fields, out)) return true;
+  OutRecord r{out, out.size(), 0, 0, false, fields};
   bool line_end = true;
   bool used_value = false;  // since the start or the last reversion
   ListCursor<Value> list{values};
@@ -485,6 +493,25 @@ bool write_records(const Format& format, std::span<const Value> values, std::str
         used_value = true;
         // The rest of a repeated field, such as the thirty of 30f8.2, while
         // the same array has values left, as the walker would hand it out.
+        if (it->kind == ItemKind::F && list.entry().kind == ValueKind::real32 && list.entry().p) {
+          // an array of reals under F: room for all the fields at once
+          const Value& v = list.entry();
+          std::int32_t n = std::min(w.repeat_left, v.count - list.element);
+          if (n > 0 && r.start + r.pos + static_cast<std::size_t>(n) * static_cast<std::size_t>(it->w) <=
+                           kMaxStatementChars) {
+            const std::size_t fw = static_cast<std::size_t>(it->w);
+            char* p = r.field(fw * static_cast<std::size_t>(n));
+            const char* base = static_cast<const char*>(v.p) + 4 * static_cast<std::ptrdiff_t>(list.element);
+            for (std::int32_t k = 0; k < n; ++k, p += fw) {
+              float f;
+              std::memcpy(&f, base + 4 * k, 4);
+              edit_f_field(r, p, *it, f);
+            }
+            list.element += n;
+            w.repeat_left -= n;
+            if (w.repeat_left == 0) ++w.index;
+          }
+        }
         while (w.repeat_left > 0 && list.element < list.entry().count &&
                r.start + r.pos <= kMaxStatementChars) {
           write_element(r, *it, list.entry(), list.element);
