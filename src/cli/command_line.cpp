@@ -102,7 +102,8 @@ void check_format(std::string_view option, std::string_view value, std::string& 
 // the prompt would take a typo, the option refuses it: no digit at all (the
 // prompt reads an empty answer, a lone sign or point as 0), a comma (the
 // prompt reads "-99,9" as -99), more than the 15 columns the prompt reads,
-// and a value no month can equal (NaN) or that is no number (an infinity).
+// and a value that is not finite (a NaN equals no month; an infinity is
+// beyond every value a month can hold).
 float flag_of(std::string_view value, std::string& message) {
   float flag = 0.0f;
   if (value.find(',') != std::string_view::npos) {

@@ -100,7 +100,6 @@ TEST(CommandLine, UsageErrorsNameTheOptionAndTheValue) {
     std::vector<const char*> args;
     std::string message;
   };
-  // Everything else of a run is right in `ok`.
   const std::vector<Case> cases = {
       // the options themselves
       {{"--mas", "0001"}, "unknown option '--mas'"},
@@ -108,7 +107,6 @@ TEST(CommandLine, UsageErrorsNameTheOptionAndTheValue) {
       {{"-qx"}, "unknown option '-x'"},
       {{"-k", "tsf", "--kind", "mat"},
        "option --kind is given twice: 'tsf' and 'mat'; give it once"},
-      {{"-m", "1", "-m1"}, "option --mask is given twice: '1' and '1'; give it once"},
       {{"-q", "--quiet"}, "option --quiet is given twice; give it once"},
       {{"--quiet=yes"}, "option --quiet takes no value (given '--quiet=yes')"},
       {{"-k"}, "option -k needs its KIND: tsf, mat or grd"},
@@ -118,7 +116,6 @@ TEST(CommandLine, UsageErrorsNameTheOptionAndTheValue) {
       // their values
       {{"-k", "TSF"}, "--kind 'TSF': not an output kind; use tsf, mat or grd"},
       {{"-d", "x7"}, "--data-set 'x7': not a number; give a data set of 1 to 12"},
-      {{"-d", "7.0"}, "--data-set '7.0': not a number; give a data set of 1 to 12"},
       {{"-d", "13"},
        "--data-set '13': no such data set; the known ones are 1 to 12 (for a format of your "
        "own give --format and --flag)"},
@@ -130,7 +127,6 @@ TEST(CommandLine, UsageErrorsNameTheOptionAndTheValue) {
       {{"-f", "1x,i4"}, "--format '1x,i4': Format string missing opening ("},
       {{"--header-format", "(12x,f6.2;f7.2)"},
        "--header-format '(12x,f6.2;f7.2)': Error in format string"},
-      {{"-f", "(a,'b)"}, "--format '(a,'b)': Format string has unmatched quotes"},
       {{"-f", "(1x,i4,12f5.1,1x,1x,1x,1x,1x,1x)"},
        "--format '(1x,i4,12f5.1,1x,1x,1x,1x,1x,1x)': 32 characters, more than the 30 a format "
        "may have"},
@@ -138,8 +134,6 @@ TEST(CommandLine, UsageErrorsNameTheOptionAndTheValue) {
        "--flag 'abc': not a number; give the value that marks a missing month, such as -999.9"},
       {{"--flag", ""},
        "--flag '': not a number; give the value that marks a missing month, such as -999.9"},
-      {{"--flag", "-"},
-       "--flag '-': not a number; give the value that marks a missing month, such as -999.9"},
       {{"--flag", "-99,9"},
        "--flag '-99,9': a comma would end the number there; write a decimal point as '.'"},
       {{"--flag", "-999.900000000001"},
@@ -150,10 +144,6 @@ TEST(CommandLine, UsageErrorsNameTheOptionAndTheValue) {
        "--output '': an empty PREFIX; give the start of the output file names, or - for "
        "standard output"},
       // the mask
-      {{"-m", "jja"},
-       "--mask 'jja': 'j' at position 1 (Jan of the mask's year 1) is not a mask digit; use 0 "
-       "(month not used), 1 (month used), 2 (closes a season as a sum) or 3 (closes a season "
-       "as an average)"},
       {{"-m", "0000111311131113111x"},
        "--mask '0000111311131113111x': 'x' at position 20 (Aug of the mask's year 2) is not a "
        "mask digit; use 0 (month not used), 1 (month used), 2 (closes a season as a sum) or 3 "
@@ -204,8 +194,6 @@ TEST(CommandLine, UsageErrorsNameTheOptionAndTheValue) {
       {{"-k", "tsf", "-d", "1", "-m", "1", "a.dat", "b.dat", "a.dat"}, "FILE 'a.dat' is given twice"},
       {{"-k", "tsf", "-d", "1", "-m", "1", "gap_sea"},
        "FILE 'gap_sea' would be overwritten by its own output"},
-      {{"-k", "tsf", "-d", "1", "-m", "1", "-o", "x", "x_sea"},
-       "FILE 'x_sea' would be overwritten by its own output"},
       {{"-k", "mat", "-d", "1", "-m", "1", "a.dat", "a_key"},
        "FILE 'a_key' would be overwritten by the output of FILE 'a.dat'"},
       {{"-k", "tsf", "-d", "1", "-m", "1", "cru_pre.dat", "cru_tmp.dat"},

@@ -51,17 +51,6 @@ TEST(VariableNames, FollowTheMonthsTheirKindAndTheYearOfTheClosingMonth) {
   for (const Case& c : cases) EXPECT_EQ(names_of(c.mask), c.names) << c.mask;
 }
 
-TEST(VariableNames, MonthsCarryTheirYearsRelativeToTheLabel) {
-  std::vector<ClimateVariable> djf = climate_variables(mask_from_text("00000000000113"));
-  ASSERT_EQ(djf.size(), 1u);
-  EXPECT_EQ(djf[0].kind, VariableKind::average);
-  ASSERT_EQ(djf[0].months.size(), 3u);
-  EXPECT_EQ(djf[0].months[0].month, 11);
-  EXPECT_EQ(djf[0].months[0].year_offset, -1);
-  EXPECT_EQ(djf[0].months[2].month, 1);
-  EXPECT_EQ(djf[0].months[2].year_offset, 0);
-}
-
 // Valid masks of every shape: no two variables of one mask share a name, and
 // the variables are the ones the reduction counts.
 TEST(VariableNames, DifferWithinEveryMask) {
