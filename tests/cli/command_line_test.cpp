@@ -2,7 +2,6 @@
 // exact messages, the output names, and the help and version texts.
 #include <gtest/gtest.h>
 
-#include <regex>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -237,14 +236,14 @@ TEST(CommandLine, OutputNamesKeepTheFileFolderWithoutACut) {
 TEST(HelpText, FitsTheTerminalAndNamesOnlyOptionsTheParserKnows) {
   std::istringstream lines{std::string(help_text())};
   std::string line;
-  std::regex option(R"(^  (?:-\w, |    )(--[a-z-]+))");
   int options = 0;
   while (std::getline(lines, line)) {
     EXPECT_LE(line.size(), 79u) << line;
-    std::smatch m;
-    if (!std::regex_search(line, m, option)) continue;
+    // "  -k, --kind KIND ..." or "      --flag X ..."
+    bool with_short = line.size() > 6 && line.compare(0, 3, "  -") == 0 && line[4] == ',';
+    if (!with_short && line.compare(0, 8, "      --") != 0) continue;
     ++options;
-    std::string name = m[1];
+    std::string name = line.substr(6, line.find(' ', 6) - 6);
     EXPECT_EQ(parse({name.c_str(), "x"}).error.find("unknown option"), std::string::npos) << name;
   }
   EXPECT_EQ(options, 11);

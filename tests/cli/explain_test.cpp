@@ -5,7 +5,6 @@
 
 #include <memory>
 #include <random>
-#include <regex>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -56,30 +55,48 @@ int month_number(const std::string& name) {
   return 0;
 }
 
+// "Y", "Y+1", "Y-2" -> 0, 1, -2
+int offset_of(const std::string& year) { return year.size() > 1 ? std::stoi(year.substr(1)) : 0; }
+
 // "Dec of Y-1, Jan Feb of Y" -> (11,-1) (0,0) (1,0)
 std::vector<std::pair<int, int>> months_of(const std::string& text) {
   std::vector<std::pair<int, int>> months;
-  std::regex group(R"(((?:[A-Z][a-z]{2} )+)of Y([+-]\d)?(, |$))");
-  for (std::sregex_iterator it(text.begin(), text.end(), group), end; it != end; ++it) {
-    int offset = (*it)[2].matched ? std::stoi((*it)[2]) : 0;
-    std::istringstream names((*it)[1]);
-    for (std::string name; names >> name;) months.emplace_back(month_number(name), offset);
+  std::istringstream words(text);
+  std::vector<int> group;  // months before their "of"
+  for (std::string word; words >> word;) {
+    if (word != "of") {
+      group.push_back(month_number(word));
+      continue;
+    }
+    words >> word;
+    if (word.back() == ',') word.pop_back();
+    for (int m : group) months.emplace_back(m, offset_of(word));
+    group.clear();
   }
+  EXPECT_TRUE(group.empty()) << text;
   return months;
 }
 
+// The variable lines: "  3  DJF_avg  average of 3 months: Dec of Y-1, Jan Feb of Y".
 std::vector<Stated> read_variables(const std::string& explanation) {
   std::vector<Stated> stated;
-  std::regex line(R"(^ +\d+  (\S+) +(single month|sum of (\d+) months?|average of (\d+) months?): (.*)$)");
   std::istringstream lines(explanation);
   for (std::string text; std::getline(lines, text);) {
-    std::smatch m;
-    if (!std::regex_match(text, m, line)) continue;
-    VariableKind kind = m[3].matched ? VariableKind::sum
-                        : m[4].matched ? VariableKind::average
-                                       : VariableKind::single;
-    Stated s{m[1], kind, months_of(m[5])};
-    std::size_t count = m[3].matched ? std::stoul(m[3]) : m[4].matched ? std::stoul(m[4]) : 1;
+    std::size_t first = text.find_first_not_of(' ');
+    if (first == std::string::npos || text[first] < '0' || text[first] > '9' ||
+        text.find(':') == std::string::npos)
+      continue;
+    std::istringstream words(text.substr(0, text.find(':')));
+    std::string number, name, kind, of;
+    std::size_t count = 1;
+    words >> number >> name >> kind;
+    if (kind != "single") words >> of >> count;
+    Stated s{name,
+             kind == "sum" ? VariableKind::sum
+             : kind == "average" ? VariableKind::average
+                                 : VariableKind::single,
+             months_of(text.substr(text.find(':') + 1))};
+    EXPECT_TRUE(kind == "single" || kind == "sum" || kind == "average") << text;
     EXPECT_EQ(s.months.size(), count) << text;
     stated.push_back(std::move(s));
   }
@@ -88,9 +105,14 @@ std::vector<Stated> read_variables(const std::string& explanation) {
 
 // "gets Y1+a to Y2-b": a and b.
 std::pair<int, int> read_years(const std::string& explanation) {
-  std::smatch m;
-  EXPECT_TRUE(std::regex_search(explanation, m, std::regex(R"(gets Y1(\+\d)? to Y2(-\d)?[,;])")));
-  return {m[1].matched ? std::stoi(m[1]) : 0, m[2].matched ? std::stoi(m[2]) : 0};
+  std::size_t at = explanation.find("gets ");
+  EXPECT_NE(at, std::string::npos);
+  std::istringstream words(explanation.substr(at + 5));
+  std::string from, to_word, to;
+  words >> from >> to_word >> to;
+  to.pop_back();  // "," or ";"
+  EXPECT_EQ(to_word, "to");
+  return {from.size() > 2 ? std::stoi(from.substr(2)) : 0, to.size() > 2 ? std::stoi(to.substr(2)) : 0};
 }
 
 constexpr std::int32_t kFirstYear = 1950;
