@@ -4,6 +4,7 @@
 
 #include <array>
 #include <cmath>
+#include <map>
 
 #include "capacities.h"
 #include "cli/messages.h"
@@ -289,29 +290,31 @@ std::vector<std::string> outputs_of(const CliRequest& r, std::string_view file) 
 }
 
 // The FILEs and what they would write, compared as texts: no FILE twice, no
-// two FILEs writing one output, no output over a FILE. (Two spellings of one
-// file are found when the files are opened.)
+// output over a FILE, no two FILEs writing one output. (Two spellings of one
+// file are found when the files are opened.) A glob of thousands of FILEs is
+// checked in n log n.
 std::string file_fault(const CliRequest& r) {
   if (!r.output.empty() && r.files.size() > 1)
     return compose(kMsgOutputSeveralFiles, {quoted(r.output), std::to_string(r.files.size())});
-  for (const std::string& file : r.files) {
+  std::map<std::string_view, std::size_t> files;  // a FILE and its place
+  for (std::size_t i = 0; i < r.files.size(); ++i) {
+    const std::string& file = r.files[i];
     if (file == kStandardOutput) return std::string(kMsgFileStandardInput);
     if (file.empty()) return std::string(kMsgFileEmpty);
+    if (!files.emplace(file, i).second) return compose(kMsgFileTwice, {quoted(file)});
   }
-  for (std::size_t i = 0; i < r.files.size(); ++i)
-    for (std::size_t j = 0; j < i; ++j)
-      if (r.files[i] == r.files[j]) return compose(kMsgFileTwice, {quoted(r.files[i])});
-  for (const std::string& writer : r.files)
-    for (const std::string& out : outputs_of(r, writer))
-      for (const std::string& file : r.files)
-        if (out == file)
-          return file == writer ? compose(kMsgOutputIsOwnFile, {quoted(file)})
-                                : compose(kMsgOutputIsFile, {quoted(file), quoted(writer)});
+  std::map<std::string, std::size_t> writers;  // an output and the FILE that writes it
   for (std::size_t i = 0; i < r.files.size(); ++i) {
-    std::vector<std::string> mine = outputs_of(r, r.files[i]);
-    for (std::size_t j = 0; j < i && !mine.empty(); ++j)
-      if (outputs_of(r, r.files[j]) == mine)
-        return compose(kMsgSameOutputs, {quoted(r.files[j]), quoted(r.files[i]), quoted(mine[0])});
+    const std::string& writer = r.files[i];
+    for (std::string& out : outputs_of(r, writer)) {
+      if (auto hit = files.find(out); hit != files.end())
+        return hit->second == i ? compose(kMsgOutputIsOwnFile, {quoted(writer)})
+                                : compose(kMsgOutputIsFile, {quoted(out), quoted(writer)});
+      auto [at, fresh] = writers.emplace(std::move(out), i);
+      if (!fresh)
+        return compose(kMsgSameOutputs,
+                       {quoted(r.files[at->second]), quoted(writer), quoted(at->first)});
+    }
   }
   return {};
 }

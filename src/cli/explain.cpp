@@ -19,7 +19,8 @@ constexpr std::string_view kMissing = "missing months  ";
 constexpr std::string_view kYears = "output years    ";
 
 // The rule for missing months of each kind of variable, as the reduction
-// applies it.
+// applies it. The rule for averages is the one a run has in force; today
+// there is one, all months.
 constexpr std::string_view kSingleRule = "a single month is missing when its month is";
 constexpr std::string_view kSumRule = "a sum is missing when any of its months is";
 constexpr std::string_view kAverageRule = "an average needs all of its months";
