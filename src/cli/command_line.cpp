@@ -1,0 +1,373 @@
+// Parsing the command line into a request: the option table, the value of
+// each option, then the checks between options and on the FILEs.
+#include "cli/command_line.h"
+
+#include <array>
+#include <cmath>
+#include <map>
+
+#include "capacities.h"
+#include "cli/messages.h"
+#include "dialogue/run_settings.h"
+#include "mask/mask_check.h"
+#include "mask/variable_names.h"
+#include "records/format.h"
+#include "records/io.h"
+
+namespace versel {
+namespace {
+
+enum class OptionId : std::uint8_t {
+  kind, data_set, format, flag, header_format, mask, output, quiet, explain, help, version,
+};
+
+struct OptionSpec {
+  OptionId id;
+  char short_name;             // 0 when the option has none
+  std::string_view long_name;  // without "--"
+  std::string_view argument;   // what its value is; empty when it takes none
+};
+
+constexpr std::array<OptionSpec, 11> kOptions{{
+    {OptionId::kind, 'k', "kind", kArgKind},
+    {OptionId::data_set, 'd', "data-set", kArgDataSet},
+    {OptionId::format, 'f', "format", kArgFormat},
+    {OptionId::flag, 0, "flag", kArgFlag},
+    {OptionId::header_format, 0, "header-format", kArgHeaderFormat},
+    {OptionId::mask, 'm', "mask", kArgMask},
+    {OptionId::output, 'o', "output", kArgOutput},
+    {OptionId::quiet, 'q', "quiet", ""},
+    {OptionId::explain, 0, "explain", ""},
+    {OptionId::help, 'h', "help", ""},
+    {OptionId::version, 'V', "version", ""},
+}};
+
+struct OutputKind {
+  std::string_view name;
+  std::int32_t kind;
+};
+constexpr std::array<OutputKind, 3> kKinds{{{"tsf", kTsf}, {"mat", kMat}, {"grd", kGrd}}};
+
+std::string_view kind_name(std::int32_t kind) {
+  for (const OutputKind& k : kKinds)
+    if (k.kind == kind) return k.name;
+  return {};
+}
+
+// The columns a flag is read from: the dialogue reads it by "(f)", F15.
+constexpr std::size_t kFlagColumns = 15;
+
+std::string long_form(const OptionSpec& spec) { return "--" + std::string(spec.long_name); }
+
+// The state of one parse: the request being filled, the values seen so far
+// and the first fault met in the order of the arguments.
+struct Parse {
+  CliRequest request;
+  std::array<std::optional<std::string>, kOptions.size()> seen;
+  bool help = false;
+  bool version = false;
+  bool explain = false;
+  std::string fault;
+
+  void note(std::string message) {
+    if (fault.empty()) fault = std::move(message);
+  }
+};
+
+// A data set: digits only, 1 to 12. 0 with a message otherwise.
+std::int32_t data_set_of(std::string_view value, std::string& message) {
+  bool digits = !value.empty();
+  long n = 0;
+  for (char c : value) {
+    if (c < '0' || c > '9') digits = false;
+    else if (n < 1000) n = n * 10 + (c - '0');
+  }
+  if (!digits) message = compose(kMsgDataSetNotNumber, {quoted(value)});
+  else if (n < 1 || n > 12) message = compose(kMsgDataSetRange, {quoted(value)});
+  return message.empty() ? static_cast<std::int32_t>(n) : 0;
+}
+
+// A format as the dialogue would hold it: at most 30 characters, and one the
+// notation takes (the translation's own message otherwise).
+void check_format(std::string_view option, std::string_view value, std::string& message) {
+  if (value.size() > static_cast<std::size_t>(kFormatTextLength)) {
+    message = compose(kMsgFormatTooLong, {option, quoted(value), std::to_string(value.size()),
+                                          std::to_string(kFormatTextLength)});
+    return;
+  }
+  Format f = translate(value, FormatOrigin::held);
+  if (!f.error.empty()) message = compose(kMsgFormatRejected, {option, quoted(value), f.error});
+}
+
+// The flag read exactly as the dialogue's flag prompt reads it, "(f)". Where
+// the prompt would take a typo, the option refuses it: no digit at all (the
+// prompt reads an empty answer, a lone sign or point as 0), a comma (the
+// prompt reads "-99,9" as -99), more than the 15 columns the prompt reads,
+// and a value that is not finite (a NaN equals no month; an infinity is
+// beyond every value a month can hold).
+float flag_of(std::string_view value, std::string& message) {
+  float flag = 0.0f;
+  if (value.find(',') != std::string_view::npos) {
+    message = compose(kMsgFlagComma, {quoted(value)});
+  } else if (value.size() > kFlagColumns) {
+    message = compose(kMsgFlagTooLong, {quoted(value), std::to_string(kFlagColumns)});
+  } else if (value.find_first_of("0123456789") == std::string_view::npos ||
+             read(internal(value), "(f)", {to(flag)}, kOnError) != IoStatus::ok) {
+    message = compose(kMsgFlagNotNumber, {quoted(value)});
+  } else if (!std::isfinite(flag)) {
+    message = compose(kMsgFlagNotFinite, {quoted(value)});
+  }
+  return flag;
+}
+
+// "position 20 (Aug of the mask's year 2)".
+std::string position_text(int position) {
+  return compose(kMsgPosition, {std::to_string(position), month_name((position - 1) % 12),
+                                std::to_string((position - 1) / 12 + 1)});
+}
+
+void check_mask(std::string_view value, std::string& message) {
+  MaskCheck check = check_mask_text(value);
+  std::string shown = quoted(value);
+  switch (check.fault) {
+    case MaskFault::none:
+      break;
+    case MaskFault::too_long:
+      message = compose(kMsgMaskTooLong, {shown, std::to_string(check.count),
+                                          std::to_string(kMaskLength)});
+      break;
+    case MaskFault::bad_character:
+      message = compose(kMsgMaskCharacter,
+                        {shown, quoted(value.substr(static_cast<std::size_t>(check.position - 1), 1)),
+                         position_text(check.position)});
+      break;
+    case MaskFault::no_month:
+      message = compose(kMsgMaskNoMonth, {shown});
+      break;
+    case MaskFault::stray_ones:
+      message = compose(kMsgMaskStrayOnes, {shown, position_text(check.position),
+                                            std::to_string(check.closing)});
+      break;
+    case MaskFault::too_many_variables:
+      message = compose(kMsgMaskTooMany, {shown, std::to_string(check.count),
+                                          std::to_string(kMaxVariables)});
+      break;
+  }
+}
+
+// Takes the value of an option: refuses a second one, checks it and sets the
+// request.
+void take(Parse& p, const OptionSpec& spec, std::string_view value) {
+  auto& seen = p.seen[static_cast<std::size_t>(spec.id)];
+  if (seen) {
+    p.note(spec.argument.empty()
+               ? compose(kMsgSwitchTwice, {long_form(spec)})
+               : compose(kMsgGivenTwice, {long_form(spec), quoted(*seen), quoted(value)}));
+    return;
+  }
+  seen = std::string(value);
+  CliRequest& r = p.request;
+  std::string message;
+  switch (spec.id) {
+    case OptionId::kind: {
+      for (const OutputKind& k : kKinds)
+        if (k.name == value) r.kind = k.kind;
+      if (r.kind == 0) message = compose(kMsgKindUnknown, {quoted(value)});
+      break;
+    }
+    case OptionId::data_set: r.data_set = data_set_of(value, message); break;
+    case OptionId::format:
+      check_format(long_form(spec), value, message);
+      r.format = value;
+      break;
+    case OptionId::flag: {
+      float flag = flag_of(value, message);
+      if (message.empty()) r.flag = flag;
+      break;
+    }
+    case OptionId::header_format:
+      check_format(long_form(spec), value, message);
+      r.header_format = value;
+      break;
+    case OptionId::mask:
+      check_mask(value, message);
+      r.mask = value;
+      break;
+    case OptionId::output:
+      if (value.empty()) message = std::string(kMsgOutputEmpty);
+      r.output = value;
+      break;
+    case OptionId::quiet: r.quiet = true; break;
+    case OptionId::explain: p.explain = true; break;
+    case OptionId::help: p.help = true; break;
+    case OptionId::version: p.version = true; break;
+  }
+  if (!message.empty()) p.note(std::move(message));
+}
+
+const OptionSpec* long_option(std::string_view name) {
+  for (const OptionSpec& spec : kOptions)
+    if (spec.long_name == name) return &spec;
+  return nullptr;
+}
+
+const OptionSpec* short_option(char c) {
+  for (const OptionSpec& spec : kOptions)
+    if (spec.short_name != 0 && spec.short_name == c) return &spec;
+  return nullptr;
+}
+
+// "--name", "--name=value" or "--name value"; `i` moves past a value taken
+// from the next argument.
+void parse_long(Parse& p, std::span<const char* const> args, std::size_t& i) {
+  std::string_view arg = args[i];
+  std::size_t eq = arg.find('=');
+  std::string_view name = arg.substr(2, eq == std::string_view::npos ? std::string_view::npos : eq - 2);
+  const OptionSpec* spec = long_option(name);
+  if (spec == nullptr) {
+    p.note(compose(kMsgUnknownOption, {quoted(arg.substr(0, eq))}));
+    return;
+  }
+  if (spec->argument.empty()) {
+    if (eq != std::string_view::npos) p.note(compose(kMsgTakesNoValue, {long_form(*spec), quoted(arg)}));
+    else take(p, *spec, "");
+    return;
+  }
+  if (eq != std::string_view::npos) take(p, *spec, arg.substr(eq + 1));
+  else if (i + 1 < args.size()) take(p, *spec, args[++i]);
+  else p.note(compose(kMsgNeedsValue, {long_form(*spec), spec->argument}));
+}
+
+// "-q", "-qk tsf", "-ktsf": options without a value, then at most one with a
+// value, which is the rest of the argument or the next one.
+void parse_short(Parse& p, std::span<const char* const> args, std::size_t& i) {
+  std::string_view arg = args[i];
+  for (std::size_t j = 1; j < arg.size(); ++j) {
+    const OptionSpec* spec = short_option(arg[j]);
+    if (spec == nullptr) {
+      p.note(compose(kMsgUnknownOption, {quoted(std::string("-") + arg[j])}));
+      return;
+    }
+    if (spec->argument.empty()) {
+      take(p, *spec, "");
+      continue;
+    }
+    if (j + 1 < arg.size()) take(p, *spec, arg.substr(j + 1));
+    else if (i + 1 < args.size()) take(p, *spec, args[++i]);
+    else p.note(compose(kMsgNeedsValue, {std::string("-") + arg[j], spec->argument}));
+    return;
+  }
+}
+
+// Options that contradict each other, whatever the action.
+std::string conflict(const CliRequest& r) {
+  std::string set = std::to_string(r.data_set);
+  if (r.data_set != 0 && !r.format.empty()) return compose(kMsgFormatAndDataSet, {set});
+  if (r.data_set != 0 && r.flag) return compose(kMsgFlagWithDataSet, {set});
+  if (r.data_set != 0 && !r.header_format.empty()) return compose(kMsgHeaderWithDataSet, {set});
+  if (r.output == kStandardOutput && r.kind == kMat) return std::string(kMsgOutputStdoutMat);
+  return {};
+}
+
+// What a run needs beyond the options' own checks.
+std::string missing(const CliRequest& r) {
+  if (r.kind == 0) return std::string(kMsgNeedKind);
+  if (r.data_set == 0 && r.format.empty()) return std::string(kMsgNeedLayout);
+  if (!r.format.empty() && !r.flag) return std::string(kMsgNeedFlag);
+  if (!r.format.empty() && r.header_format.empty() && (r.kind == kMat || r.kind == kGrd))
+    return compose(kMsgNeedHeaderFormat, {kind_name(r.kind)});
+  if (r.mask.empty()) return std::string(kMsgNeedMask);
+  if (r.files.empty()) return std::string(kMsgNeedFile);
+  return {};
+}
+
+// The output files of a FILE, none for standard output.
+std::vector<std::string> outputs_of(const CliRequest& r, std::string_view file) {
+  if (r.output == kStandardOutput) return {};
+  std::string prefix = output_prefix(r, file);
+  if (r.kind == kMat) return {sea_file(prefix), key_file(prefix)};
+  return {sea_file(prefix)};
+}
+
+// The FILEs and what they would write, compared as texts: no FILE twice, no
+// output over a FILE, no two FILEs writing one output. (Two spellings of one
+// file are found when the files are opened.) A glob of thousands of FILEs is
+// checked in n log n.
+std::string file_fault(const CliRequest& r) {
+  if (!r.output.empty() && r.files.size() > 1)
+    return compose(kMsgOutputSeveralFiles, {quoted(r.output), std::to_string(r.files.size())});
+  std::map<std::string_view, std::size_t> files;  // a FILE and its place
+  for (std::size_t i = 0; i < r.files.size(); ++i) {
+    const std::string& file = r.files[i];
+    if (file == kStandardOutput) return std::string(kMsgFileStandardInput);
+    if (file.empty()) return std::string(kMsgFileEmpty);
+    if (!files.emplace(file, i).second) return compose(kMsgFileTwice, {quoted(file)});
+  }
+  std::map<std::string, std::size_t> writers;  // an output and the FILE that writes it
+  for (std::size_t i = 0; i < r.files.size(); ++i) {
+    const std::string& writer = r.files[i];
+    for (std::string& out : outputs_of(r, writer)) {
+      if (auto hit = files.find(out); hit != files.end())
+        return hit->second == i ? compose(kMsgOutputIsOwnFile, {quoted(writer)})
+                                : compose(kMsgOutputIsFile, {quoted(out), quoted(writer)});
+      auto [at, fresh] = writers.emplace(std::move(out), i);
+      if (!fresh)
+        return compose(kMsgSameOutputs,
+                       {quoted(r.files[at->second]), quoted(writer), quoted(at->first)});
+    }
+  }
+  return {};
+}
+
+CliRequest finish(Parse& p) {
+  CliRequest& r = p.request;
+  std::string message = p.fault;
+  if (message.empty()) message = conflict(r);
+  if (message.empty() && p.explain && r.mask.empty()) message = std::string(kMsgNeedMask);
+  if (message.empty() && !p.explain) message = missing(r);
+  if (message.empty() && !p.explain) message = file_fault(r);
+  r.action = p.help      ? CliAction::help
+             : p.version ? CliAction::version
+             : !message.empty() ? CliAction::usage_error
+             : p.explain ? CliAction::explain
+                         : CliAction::run;
+  if (r.action == CliAction::usage_error) r.error = std::move(message);
+  return std::move(r);
+}
+
+}  // namespace
+
+CliRequest parse_command_line(std::span<const char* const> args) {
+  Parse p;
+  bool options_end = false;
+  for (std::size_t i = 0; i < args.size(); ++i) {
+    std::string_view arg = args[i];
+    if (!options_end && arg == "--") options_end = true;
+    else if (options_end || arg.size() < 2 || arg[0] != '-') p.request.files.emplace_back(arg);
+    else if (arg[1] == '-') parse_long(p, args, i);
+    else parse_short(p, args, i);
+  }
+  return finish(p);
+}
+
+std::string usage_error_text(std::string_view message) {
+  std::string text(kUsagePrefix);
+  text += message;
+  text += '\n';
+  text += kUsageHint;
+  text += '\n';
+  return text;
+}
+
+std::string output_prefix(const CliRequest& request, std::string_view file) {
+  if (!request.output.empty()) return request.output;
+  std::size_t name = file.rfind('/');
+  name = name == std::string_view::npos ? 0 : name + 1;
+  std::size_t stem = file.find_first_of("._ ", name);
+  return std::string(file.substr(0, stem));
+}
+
+std::string sea_file(std::string_view prefix) { return std::string(prefix) + "_sea"; }
+std::string key_file(std::string_view prefix) { return std::string(prefix) + "_key"; }
+
+}  // namespace versel

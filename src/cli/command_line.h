@@ -1,0 +1,82 @@
+// The command line: the options and FILEs of a run without the dialogue,
+// parsed into a request and checked before any file is opened.
+//
+//   versel [OPTION]... FILE...
+//
+// - Short options take their value from the next argument (-k tsf) or joined
+//   (-ktsf); short options without a value may be bundled (-qk tsf). Long
+//   options take it from the next argument (--kind tsf) or after "=" (--kind=tsf).
+//   A value is taken as it stands, a leading "-" included (--flag -999.9).
+// - Long options are spelled out: no abbreviations, so that a later option
+//   never changes what an existing script means.
+// - Options and FILEs may come in any order; "--" ends the options, so that
+//   every later argument is a FILE.
+// - "-" is no option and no FILE: data files are read by their name (the
+//   reader steps back over lines), so "-" is refused; a file named "-" is ./-.
+//   "-o -" writes the _sea file to standard output.
+// - -h/--help anywhere wins over everything else, then -V/--version; then the
+//   first fault in the order of the arguments, then the checks between options.
+// - Every option may be given once; -k and --kind are one option.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace versel {
+
+// Exit statuses of a run from the command line (the dialogue keeps 0 and 255).
+enum ExitStatus : int {
+  kExitDone = 0,
+  kExitRunFailed = 1,  // a FILE could not be processed
+  kExitUsage = 2,      // a usage error: nothing was opened
+};
+
+enum class CliAction : std::uint8_t {
+  run,          // process the FILEs
+  explain,      // print what the mask computes
+  help,
+  version,
+  usage_error,  // `error` says why
+};
+
+// Standard output as the output prefix: "-o -".
+inline constexpr std::string_view kStandardOutput = "-";
+
+struct CliRequest {
+  CliAction action = CliAction::run;
+  std::int32_t kind = 0;       // kTsf, kMat or kGrd; 0 when not given
+  std::int32_t data_set = 0;   // 1 to 12; 0 when not given
+  std::string format;          // --format as given; empty when not given
+  std::optional<float> flag;   // --flag, read as the dialogue reads it
+  std::string header_format;   // --header-format; empty when not given
+  std::string mask;            // --mask, checked by check_mask_text
+  std::string output;          // --output PREFIX or kStandardOutput; empty when not given
+  bool quiet = false;
+  std::vector<std::string> files;
+  std::string error;           // usage_error: the message, without "versel: "
+};
+
+// Parses the arguments after the program's name; without any, versel runs
+// its dialogue and this is not called. Opens no file and writes nothing; a
+// usage error comes back as the action with its message.
+CliRequest parse_command_line(std::span<const char* const> args);
+
+// The lines of a usage error for standard error: "versel: " and the message,
+// then "Try 'versel --help'.", each ending in a line feed.
+std::string usage_error_text(std::string_view message);
+
+// The prefix of FILE's output names: --output when given, else the folder of
+// FILE and the stem of its own name, the characters before its first ".",
+// blank or "_" (the dialogue's stem rule, without its 40-character cut):
+//   "data/cru_pre.dat" -> "data/cru", "../x.dat" -> "../x", "alpha" -> "alpha"
+std::string output_prefix(const CliRequest& request, std::string_view file);
+
+// The _sea and _key files of a prefix.
+std::string sea_file(std::string_view prefix);
+std::string key_file(std::string_view prefix);
+
+}  // namespace versel

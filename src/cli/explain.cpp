@@ -1,0 +1,118 @@
+// The explanation of a climate mask: its window and year label, its
+// variables, the rule for missing months and the output years of a station.
+#include "cli/explain.h"
+
+#include "mask/mask_check.h"
+#include "mask/variable_names.h"
+
+namespace versel {
+namespace {
+
+constexpr std::string_view kRuler =
+    "jfmamjjasondjfmamjjasondjfmamjjasondjfmamjjasondjfmamjjasond";
+constexpr std::string_view kIndent = "                ";  // under a heading's text
+
+constexpr std::string_view kMask = "mask            ";
+constexpr std::string_view kWindow = "window          ";
+constexpr std::string_view kVariables = "variables       ";
+constexpr std::string_view kMissing = "missing months  ";
+constexpr std::string_view kYears = "output years    ";
+
+// The rule for missing months of each kind of variable, as the reduction
+// applies it. The rule for averages is the one a run has in force; today
+// there is one, all months.
+constexpr std::string_view kSingleRule = "a single month is missing when its month is";
+constexpr std::string_view kSumRule = "a sum is missing when any of its months is";
+constexpr std::string_view kAverageRule = "an average needs all of its months";
+
+std::string year_text(int offset) {
+  if (offset == 0) return "Y";
+  return offset > 0 ? "Y+" + std::to_string(offset) : "Y" + std::to_string(offset);
+}
+
+std::string plural(int n, std::string_view word) {
+  return std::to_string(n) + " " + std::string(word) + (n == 1 ? "" : "s");
+}
+
+// "2 calendar years, Y-1 to Y, labelled by the last (lag mask)"
+std::string window_line(const MaskShape& shape) {
+  std::string years = plural(shape.extra + 1, "calendar year");
+  if (shape.extra == 0) return years + ", Y";
+  if (shape.lead)
+    return years + ", Y to " + year_text(shape.extra) + ", labelled by the first (lead mask)";
+  return years + ", " + year_text(-shape.extra) + " to Y, labelled by the last (lag mask)";
+}
+
+// "average of 3 months: Dec of Y-1, Jan Feb of Y"
+std::string variable_text(const ClimateVariable& v) {
+  int n = static_cast<int>(v.months.size());
+  std::string text = v.kind == VariableKind::single ? "single month"
+                     : v.kind == VariableKind::sum  ? "sum of " + plural(n, "month")
+                                                    : "average of " + plural(n, "month");
+  text += ":";
+  for (std::size_t i = 0; i < v.months.size(); ++i) {
+    const MaskMonth& m = v.months[i];
+    bool new_year = i == 0 || m.year_offset != v.months[i - 1].year_offset;
+    if (new_year && i > 0) text += " of " + year_text(v.months[i - 1].year_offset) + ",";
+    text += " ";
+    text += month_name(m.month);
+  }
+  text += " of " + year_text(v.months.back().year_offset);
+  return text;
+}
+
+// "Y1+1 to Y2": the output years of a station of the years Y1 to Y2.
+std::string years_text(const MaskShape& shape) {
+  std::string extra = std::to_string(shape.extra);
+  if (shape.extra == 0) return "Y1 to Y2";
+  return shape.lead ? "Y1 to Y2-" + extra : "Y1+" + extra + " to Y2";
+}
+
+}  // namespace
+
+std::string explain_mask(std::string_view mask_text) {
+  const Mask mask = mask_from_text(mask_text);
+  const MaskShape shape = analyse_mask(mask);
+  const std::vector<ClimateVariable> variables = climate_variables(mask);
+
+  std::string out;
+  auto line = [&out](std::string_view heading, std::string_view text) {
+    out += heading;
+    out += text;
+    out += '\n';
+  };
+  line(kMask, kRuler.substr(0, mask_text.size()));
+  line(kIndent, mask_text);
+  line(kWindow, window_line(shape));
+  line(kVariables, std::to_string(variables.size()) + ", each a value per output year Y");
+
+  std::size_t width = 0;
+  for (const ClimateVariable& v : variables) width = std::max(width, v.name.size());
+  std::size_t number_width = std::to_string(variables.size()).size();
+  bool kinds[3] = {false, false, false};
+  for (std::size_t i = 0; i < variables.size(); ++i) {
+    const ClimateVariable& v = variables[i];
+    std::string number = std::to_string(i + 1);
+    out += std::string(2 + number_width - number.size(), ' ') + number + "  ";
+    out += v.name + std::string(width - v.name.size(), ' ') + "  ";
+    out += variable_text(v) + "\n";
+    kinds[static_cast<int>(v.kind)] = true;
+  }
+
+  std::string_view heading = kMissing;
+  const std::string_view rules[3] = {kSingleRule, kSumRule, kAverageRule};
+  for (int k = 0; k < 3; ++k) {
+    if (!kinds[k]) continue;
+    line(heading, rules[k]);
+    heading = kIndent;
+  }
+
+  line(kYears, "a station of the years Y1 to Y2 gets " + years_text(shape) +
+                   (shape.extra == 0 ? ";" : ","));
+  if (shape.extra > 0)
+    line(kIndent, "none when it spans fewer than " + plural(shape.extra + 1, "year") + ";");
+  line(kIndent, "a year missing between Y1 and Y2 holds missing months");
+  return out;
+}
+
+}  // namespace versel

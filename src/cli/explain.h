@@ -1,0 +1,29 @@
+// The text of --explain: what a climate mask computes, for the researcher
+// who wrote it. For the mask "00000000000113":
+//
+//   mask            jfmamjjasondjf
+//                   00000000000113
+//   window          2 calendar years, Y-1 to Y, labelled by the last (lag mask)
+//   variables       1, each a value per output year Y
+//     1  DJF_avg  average of 3 months: Dec of Y-1, Jan Feb of Y
+//   missing months  an average needs all of its months
+//   output years    a station of the years Y1 to Y2 gets Y1+1 to Y2,
+//                   none when it spans fewer than 2 years;
+//                   a year missing between Y1 and Y2 holds missing months
+//
+// A variable's line: its number, its short name (mask/variable_names.h),
+// "single month", "sum of N months" or "average of N months", then its months
+// grouped by calendar year relative to Y: "Mon Mon of Y-1, Mon of Y". The
+// missing-months lines give the rule of each kind of variable the mask has.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace versel {
+
+// The explanation of a mask that check_mask_text accepts, lines ending in a
+// line feed.
+std::string explain_mask(std::string_view mask);
+
+}  // namespace versel

@@ -1,0 +1,46 @@
+// Filling the command line's messages.
+#include "cli/messages.h"
+
+namespace versel {
+namespace {
+
+constexpr std::size_t kShownLength = 80;  // characters of a value a message shows
+
+}  // namespace
+
+std::string compose(std::string_view text, std::initializer_list<std::string_view> args) {
+  std::string out;
+  const std::string_view* next = args.begin();
+  std::size_t from = 0;
+  for (std::size_t at = text.find("{}"); at != std::string_view::npos && next != args.end();
+       at = text.find("{}", from)) {
+    out += text.substr(from, at - from);
+    out += *next++;
+    from = at + 2;
+  }
+  out += text.substr(from);
+  return out;
+}
+
+std::string quoted(std::string_view value) {
+  static constexpr char kHex[] = "0123456789ABCDEF";
+  std::string out = "'";
+  for (std::size_t i = 0; i < value.size(); ++i) {
+    if (i == kShownLength) {
+      out += "...";
+      break;
+    }
+    auto c = static_cast<unsigned char>(value[i]);
+    if (c >= 0x20 && c != 0x7f) {  // UTF-8 bytes pass, control bytes do not
+      out += static_cast<char>(c);
+    } else {
+      out += "\\x";
+      out += kHex[c >> 4];
+      out += kHex[c & 0xf];
+    }
+  }
+  out += '\'';
+  return out;
+}
+
+}  // namespace versel

@@ -1,0 +1,121 @@
+// Every message of the command line, in one place. A "{}" is filled by
+// compose() with the next argument; option values come quoted by quoted().
+// The parser returns the message; the caller writes usage_error_text().
+#pragma once
+
+#include <initializer_list>
+#include <string>
+#include <string_view>
+
+namespace versel {
+
+// The two lines of a usage error, around the message.
+inline constexpr std::string_view kUsagePrefix = "versel: ";
+inline constexpr std::string_view kUsageHint = "Try 'versel --help'.";
+
+// What each option's value is, for a missing value.
+inline constexpr std::string_view kArgKind = "KIND: tsf, mat or grd";
+inline constexpr std::string_view kArgDataSet = "N: a data set of 1 to 12";
+inline constexpr std::string_view kArgFormat =
+    "FMT: the record format of the year lines, such as (1x,i4,12f5.1)";
+inline constexpr std::string_view kArgFlag = "X: the value that marks a missing month, such as -999.9";
+inline constexpr std::string_view kArgHeaderFormat =
+    "FMT: how latitude and longitude are read from a header line, such as (12x,f6.2,f7.2)";
+inline constexpr std::string_view kArgMask = "MASK: the climate mask, such as 000001130000";
+inline constexpr std::string_view kArgOutput =
+    "PREFIX: the start of the output file names, or - for standard output";
+
+// The options themselves.
+inline constexpr std::string_view kMsgUnknownOption = "unknown option {}";
+inline constexpr std::string_view kMsgTakesNoValue = "option {} takes no value (given {})";
+inline constexpr std::string_view kMsgNeedsValue = "option {} needs its {}";
+inline constexpr std::string_view kMsgGivenTwice = "option {} is given twice: {} and {}; give it once";
+inline constexpr std::string_view kMsgSwitchTwice = "option {} is given twice; give it once";
+
+// The values of the options.
+inline constexpr std::string_view kMsgKindUnknown = "--kind {}: not an output kind; use tsf, mat or grd";
+inline constexpr std::string_view kMsgDataSetNotNumber =
+    "--data-set {}: not a number; give a data set of 1 to 12";
+inline constexpr std::string_view kMsgDataSetRange =
+    "--data-set {}: no such data set; the known ones are 1 to 12 "
+    "(for a format of your own give --format and --flag)";
+inline constexpr std::string_view kMsgFormatRejected = "{} {}: {}";
+inline constexpr std::string_view kMsgFormatTooLong =
+    "{} {}: {} characters, more than the {} a format may have";
+inline constexpr std::string_view kMsgFlagNotNumber =
+    "--flag {}: not a number; give the value that marks a missing month, such as -999.9";
+inline constexpr std::string_view kMsgFlagComma =
+    "--flag {}: a comma would end the number there; write a decimal point as '.'";
+inline constexpr std::string_view kMsgFlagTooLong =
+    "--flag {}: longer than the {} characters a flag is read from";
+inline constexpr std::string_view kMsgFlagNotFinite =
+    "--flag {}: not a finite number, which no month could equal";
+inline constexpr std::string_view kMsgOutputEmpty =
+    "--output '': an empty PREFIX; give the start of the output file names, or - for "
+    "standard output";
+
+// The climate mask. A position reads "position 20 (Aug of the mask's year 2)".
+inline constexpr std::string_view kMsgPosition = "position {} ({} of the mask's year {})";
+inline constexpr std::string_view kMsgMaskTooLong =
+    "--mask {}: {} months, more than the {} (five years) a mask can hold";
+inline constexpr std::string_view kMsgMaskCharacter =
+    "--mask {}: {} at {} is not a mask digit; use 0 (month not used), 1 (month used), "
+    "2 (closes a season as a sum) or 3 (closes a season as an average)";
+inline constexpr std::string_view kMsgMaskNoMonth =
+    "--mask {}: no month selected; mark the months to use with 1, and close a season "
+    "with 2 (sum) or 3 (average)";
+inline constexpr std::string_view kMsgMaskStrayOnes =
+    "--mask {}: the 1 at {} comes after the last season's end at position {} and would be "
+    "in no climate variable; end its season with 2 or 3, or make it 0";
+inline constexpr std::string_view kMsgMaskTooMany =
+    "--mask {}: {} climate variables, more than the {} a run can hold; join months into "
+    "seasons with 2 or 3";
+
+// Options that do not go together.
+inline constexpr std::string_view kMsgFormatAndDataSet =
+    "--format and --data-set do not go together: data set {} has its own format";
+inline constexpr std::string_view kMsgFlagWithDataSet =
+    "--flag goes with --format: data set {} has its own flag";
+inline constexpr std::string_view kMsgHeaderWithDataSet =
+    "--header-format goes with --format: data set {} has its own";
+inline constexpr std::string_view kMsgOutputSeveralFiles =
+    "--output {} with {} FILEs: each FILE writes outputs of its own; leave out --output, "
+    "or run versel once per FILE";
+inline constexpr std::string_view kMsgOutputStdoutMat =
+    "--output - with --kind mat: mat writes two files, _sea and _key; give a PREFIX";
+
+// Options a run needs.
+inline constexpr std::string_view kMsgNeedKind = "--kind is missing: give the output kind, tsf, mat or grd";
+inline constexpr std::string_view kMsgNeedLayout =
+    "the layout of the data is missing: give --data-set N (1 to 12), or --format FMT "
+    "with --flag X";
+inline constexpr std::string_view kMsgNeedFlag =
+    "--format needs --flag: give the value that marks a missing month in the data";
+inline constexpr std::string_view kMsgNeedHeaderFormat =
+    "--kind {} with --format needs --header-format: how latitude and longitude are read "
+    "from each header line, such as (12x,f6.2,f7.2)";
+inline constexpr std::string_view kMsgNeedMask =
+    "--mask is missing: give the climate mask, such as --mask 000001130000";
+inline constexpr std::string_view kMsgNeedFile = "no data FILE given";
+
+// The FILEs and their outputs.
+inline constexpr std::string_view kMsgFileStandardInput =
+    "FILE '-': versel reads a data file by its name, not from standard input "
+    "(for a file named -, give ./-)";
+inline constexpr std::string_view kMsgFileEmpty = "FILE '': an empty file name";
+inline constexpr std::string_view kMsgFileTwice = "FILE {} is given twice";
+inline constexpr std::string_view kMsgSameOutputs =
+    "FILEs {} and {} would both write {}; the output names come from the part of a "
+    "file name before its first '.', '_' or blank";
+inline constexpr std::string_view kMsgOutputIsFile = "FILE {} would be overwritten by the output of FILE {}";
+inline constexpr std::string_view kMsgOutputIsOwnFile = "FILE {} would be overwritten by its own output";
+
+// `text` with each "{}" replaced by the next of `args`; a "{}" without an
+// argument stays as it is.
+std::string compose(std::string_view text, std::initializer_list<std::string_view> args);
+
+// A value as messages show it: in single quotes, a control character as
+// \xHH (so no value can drive the terminal), cut after 80 bytes with "...".
+std::string quoted(std::string_view value);
+
+}  // namespace versel
