@@ -8,7 +8,7 @@
 
 #include "capacities.h"
 #include "cli/messages.h"
-#include "dialogue/run_settings.h"
+#include "run_settings.h"
 #include "mask/mask_check.h"
 #include "mask/variable_names.h"
 #include "records/format.h"

@@ -9,7 +9,7 @@
 #include "cli/command_line.h"
 #include "cli/help_text.h"
 #include "dialogue/catalogue.h"
-#include "dialogue/run_settings.h"
+#include "run_settings.h"
 
 namespace versel {
 namespace {

@@ -119,14 +119,14 @@ constexpr std::int32_t kFirstYear = 1950;
 constexpr int kYearLines = 8;  // 1950 to 1957
 constexpr float kFlag = -99.0f;
 
-float month_value(const MonthlyValues& months, int year, int month) {
+float month_value(const std::vector<float>& months, int year, int month) {
   int line = year - kFirstYear;
   EXPECT_TRUE(line >= 0 && line < kYearLines) << year;
   return months[static_cast<std::size_t>(12 * line + month)];
 }
 
 // The value of a stated variable for year label `label`, from the months.
-float stated_value(const Stated& s, const MonthlyValues& months, int label) {
+float stated_value(const Stated& s, const std::vector<float>& months, int label) {
   float sum = 0.0f;
   for (auto [month, offset] : s.months) {
     float v = month_value(months, label + offset, month);
@@ -139,7 +139,7 @@ float stated_value(const Stated& s, const MonthlyValues& months, int label) {
 
 // The reduction's values and the stated ones agree for every output year.
 void expect_as_stated(const std::string& mask_text, const std::vector<Stated>& stated,
-                      const MonthlyValues& months) {
+                      const std::vector<float>& months) {
   const Mask mask = mask_from_text(mask_text);
   const MaskShape shape = analyse_mask(mask);
   OutputYears years = output_years(kYearLines, kFirstYear, shape);
@@ -149,7 +149,7 @@ void expect_as_stated(const std::string& mask_text, const std::vector<Stated>& s
   ASSERT_EQ(st->NCV, static_cast<int>(stated.size())) << mask_text;
   for (int i = 0; i < years.NYC; ++i)
     for (std::size_t v = 0; v < stated.size(); ++v)
-      EXPECT_EQ(st->Y[static_cast<std::size_t>(i)][v], stated_value(stated[v], months, years.IFC + i))
+      EXPECT_EQ(st->year(i)[v], stated_value(stated[v], months, years.IFC + i))
           << mask_text << " " << stated[v].name << " year " << years.IFC + i;
 }
 
@@ -164,7 +164,7 @@ TEST(Explain, StatesWhatTheReductionComputes) {
       "0000000000000000000000000001112", std::string(59, '1') + "3",
       std::string(48, '0') + "000001130000", "111111111111"};
   std::mt19937 random(7);
-  auto months = std::make_unique<MonthlyValues>();
+  auto months = std::make_unique<std::vector<float>>(12 * kYearLines);
   for (int i = 0; i < 12 * kYearLines; ++i)
     (*months)[static_cast<std::size_t>(i)] = static_cast<float>(random() % 1000);
 
@@ -187,7 +187,7 @@ TEST(Explain, StatesWhatTheReductionComputes) {
     EXPECT_EQ(years.IFC + years.NYC - 1, kFirstYear + kYearLines - 1 + to) << mask_text;
 
     // A missing month: every variable that holds it is missing, as stated.
-    MonthlyValues with_gap = *months;
+    std::vector<float> with_gap = *months;
     auto [month, offset] = stated.back().months.front();
     int label = years.IFC + years.NYC / 2;
     with_gap[static_cast<std::size_t>(12 * (label + offset - kFirstYear) + month)] = kFlag;
