@@ -2,14 +2,9 @@
 # With GoogleTest out of sight (CMAKE_DISABLE_FIND_PACKAGE_GTest), versel
 # still configures and builds, and no test program is built; asked for
 # explicitly with VERSEL_TESTS=ON, the missing GoogleTest stops the configure
-# with a message that says what to install. Exit 77 when driven from the run
-# of README's commands, whose outer run does this once.
+# with a message that says what to install.
 # usage: build_without_googletest.sh CMAKE CXX_COMPILER SOURCE_DIR WORK_DIR
 cmake=$1 cxx=$2 source=$3 work=$4
-if [ -n "$VERSEL_TEST_FROM_README_COMMANDS" ]; then
-  echo "driven from the README commands' own run: skipped there, run once outside"
-  exit 77
-fi
 rm -rf "$work" && mkdir -p "$work" || exit 1
 build=$work/build
 fail() { echo "$*"; exit 1; }
