@@ -98,9 +98,6 @@ case $kind in
   tsf) fail "$sea holds tsf output; $grd_run" ;;
   *) fail "$sea is not a grd file of versel: line ${kind#other } is not laid out as one" ;;
 esac
-command -v gmt >/dev/null 2>&1 ||
-  fail "gmt is missing (Debian: apt-get install gmt gmt-gshhg-low ghostscript)"
-
 work=$(mktemp -d "${TMPDIR:-/tmp}/grd_map.XXXXXX")
 trap 'rm -rf "$work"' EXIT
 
@@ -137,6 +134,8 @@ region=$(awk 'NR == 1 { w = e = $1; s = n = $2 }
 range=$(awk 'NR == 1 { lo = hi = $3 } { if ($3 < lo) lo = $3; if ($3 > hi) hi = $3 }
   END { if (lo == hi) { lo -= 1; hi += 1 }; printf "%g/%g", lo, hi }' "$work/means.xyz")
 
+command -v gmt >/dev/null 2>&1 ||
+  fail "gmt is missing (Debian: apt-get install gmt gmt-gshhg-low ghostscript)"
 gmt begin "$name" png
   gmt coast -R"$region" -JM16c -Dl -A1000 -Glightgray -Sazure -W0.25p,gray30 \
     -N1/0.5p,gray20 -N2/0.25p,gray50 -Baf -BWSen+t"season $season: long-term means"

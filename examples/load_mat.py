@@ -110,8 +110,9 @@ def _decimals(text):
 
 def read_key(path):
     """Latitudes and longitudes of a _key file: a blank, then two 8-column
-    fields (columns 2-9 and 10-17). A station whose header gave no position
-    has the run's missing-value flag for both."""
+    fields (columns 2-9 and 10-17). The coordinates are taken as written,
+    also where they are the missing-value flag of a station without a
+    position."""
     lat, lon = [], []
     try:
         for line in _lines(path):
