@@ -19,8 +19,8 @@ The test command runs every test of the clone, this one among them: with
 the environment variable VERSEL_TEST_FROM_README_COMMANDS set, the inner
 ctest leaves out the tests that tests/examples/CMakeLists.txt names with
 add_test, which this outer run runs anyway; the unit tests, the scenarios
-and the console tests run. Should this test still be started
-with the variable set, it ends at once with exit 77.
+and the console tests run. Should this test still be started with the
+variable set, it ends at once with exit 77.
 
 Exit 77 when git, bash, cmake or ctest is missing, when the source tree is
 not a git work tree, or when the variable is set.
