@@ -21,18 +21,79 @@ usage: load_mat.py SEA_FILE KEY_FILE [STATION [FLAG]]
   from its first to its last year with a value. FLAG is the run's
   missing-value flag (default -999.9, that of data sets 6 to 10).
 
+Both files are checked before they are loaded: a file that is not the part
+of a mat pair it was given as - the output of a tsf or grd run, a _sea file
+that a later run replaced, the two names swapped, a pair from two runs - is
+refused with a one-line message (NotMatFile from load()).
+
 Needs numpy (Debian: apt-get install python3-numpy).
 """
+import re
 import sys
 
 import numpy as np
 
 
-def _fields(line, first, width, count):
-    """count fixed-width fields of `line` starting at column `first` (1-based)
-    with one blank between them."""
-    return [line[first - 1 + k * (width + 1):first - 1 + k * (width + 1) + width]
-            for k in range(count)]
+class NotMatFile(ValueError):
+    """A file that is not the part of a mat pair it was given as; the
+    message says what it holds instead."""
+
+
+# An 8-column value with two decimals (three for data sets 3 and 4), or the
+# asterisks of a value too wide for its field.
+_VALUE = r"(?:[ \d-]{5}\.\d\d|[ \d-]{4}\.\d{3}|\*{8})"
+# Whole lines of versel's output files, line ends and blank lines aside.
+_KEY_LINE = re.compile(rf" {_VALUE}{_VALUE}")                  # latitude, longitude
+_GRD_LINE = re.compile(rf" {_VALUE}{_VALUE}(?: {_VALUE})+")     # and a mean per season
+_MAT_ROW = re.compile(rf" ([ \d-]{{3}}\d)  ([ \d]\d)((?: {_VALUE})+)")  # year, season, values
+_MAT_MORE = re.compile(rf"(?: {_VALUE})+")  # the values of a long row go on
+_TSF_YEAR = re.compile(rf"[ \d-]{{4}}\d{_VALUE}+")            # year, a value per season
+
+_HOLDS = {
+    "mat_sea": "is the _sea file of a mat run",
+    "mat_key": "is the _key file of a mat run",
+    "grd": "holds grd output",
+    "tsf": "holds tsf output",
+}
+
+
+def _lines(path):
+    """The non-blank lines of a file without their line ends."""
+    with open(path, encoding="ascii", errors="replace") as f:
+        return [line.rstrip("\r\n") for line in f if line.strip()]
+
+
+def _not_a(path, wanted, kind=None):
+    """The refusal of a file that is not `wanted`."""
+    kind = kind or output_kind(path)
+    if kind == "empty":
+        return NotMatFile(f"{path} is empty: the versel run that wrote it ended early")
+    if kind == "other":
+        return NotMatFile(f"{path} is not {wanted}: its lines have none of the layouts of versel")
+    return NotMatFile(f"{path} {_HOLDS[kind]}, not {wanted}")
+
+
+def output_kind(path):
+    """What a file holds, told from the shape of its lines: "mat_sea",
+    "mat_key", "grd", "tsf" (station headers and year lines), "empty" or
+    "other"."""
+    lines = _lines(path)
+    if not lines:
+        return "empty"
+    for kind, shape in (("mat_key", _KEY_LINE), ("grd", _GRD_LINE)):
+        if all(shape.fullmatch(line) for line in lines):
+            return kind
+    if _MAT_ROW.fullmatch(lines[0]) and all(
+            _MAT_ROW.fullmatch(line) or _MAT_MORE.fullmatch(line) for line in lines):
+        return "mat_sea"
+    if not _TSF_YEAR.fullmatch(lines[0]) and any(_TSF_YEAR.fullmatch(line) for line in lines):
+        return "tsf"
+    return "other"
+
+
+def _values(text):
+    """The 8-column fields of `text`, a blank before each."""
+    return [text[k + 1:k + 9] for k in range(0, len(text), 9)]
 
 
 def _number(text):
@@ -49,13 +110,18 @@ def _decimals(text):
 
 def read_key(path):
     """Latitudes and longitudes of a _key file: a blank, then two 8-column
-    fields (columns 2-9 and 10-17)."""
+    fields (columns 2-9 and 10-17). The coordinates are taken as written,
+    also where they are the missing-value flag of a station without a
+    position."""
     lat, lon = [], []
-    with open(path) as f:
-        for line in f:
-            if line.strip():
-                lat.append(_number(line[1:9]))
-                lon.append(_number(line[9:17]))
+    try:
+        for line in _lines(path):
+            if not _KEY_LINE.fullmatch(line):
+                raise ValueError(line)
+            lat.append(_number(line[1:9]))
+            lon.append(_number(line[9:17]))
+    except ValueError:
+        raise _not_a(path, "the _key file of a mat run") from None
     return np.array(lat), np.array(lon)
 
 
@@ -64,24 +130,36 @@ def read_sea(path, stations, flag=-999.9):
 
     A row holds a blank, the year in columns 2-5, two blanks, the season in
     columns 8-9, then per station a blank and an 8-column value (station k in
-    columns 11+9(k-1) to 18+9(k-1))."""
+    columns 11+9(k-1) to 18+9(k-1)). A row too long for one line goes on in
+    the lines after it, which hold values only. Every row must hold one value
+    per station of the _key file."""
     rows = []
-    with open(path) as f:
-        for line in f:
-            if line.strip():
-                rows.append((int(line[1:5]), int(line[7:9]),
-                             _fields(line.rstrip("\n"), 11, 8, stations)))
+    try:
+        for line in _lines(path):
+            row, more = _MAT_ROW.fullmatch(line), _MAT_MORE.fullmatch(line)
+            if row:
+                rows.append((int(row[1]), int(row[2]), [_number(t) for t in _values(row[3])]))
+            elif more and rows and len(rows[-1][2]) < stations:
+                rows[-1][2].extend(_number(t) for t in _values(line))
+            else:
+                raise ValueError(line)
+    except ValueError:
+        raise _not_a(path, "the _sea file of a mat run") from None
+    for year, season, fields in rows:
+        if len(fields) != stations:
+            raise NotMatFile(f"{path} has {len(fields)} stations in the row of {year} season "
+                             f"{season} and the _key file {stations}: the two are not of one "
+                             "mat run")
     if not rows:
         return np.zeros(0, dtype=int), np.zeros((0, 0, stations))
     seasons = max(season for _, season, _ in rows)
-    first = rows[0][0]
-    years = np.arange(first, rows[-1][0] + 1)
+    first = min(year for year, _, _ in rows)
+    years = np.arange(first, max(year for year, _, _ in rows) + 1)
     values = np.full((len(years), seasons, stations), np.nan)
     # Fields print the flag rounded to the file's decimals, like any value.
     shown_flag = round(flag, file_decimals(path))
     for year, season, fields in rows:
-        for k, text in enumerate(fields):
-            v = _number(text)
+        for k, v in enumerate(fields):
             if v != shown_flag:
                 values[year - first, season - 1, k] = v
     return years, values
@@ -89,7 +167,7 @@ def read_sea(path, stations, flag=-999.9):
 
 def file_decimals(sea_path):
     """Decimals of the values of a _sea file: 3 for data sets 3 and 4, else 2."""
-    with open(sea_path) as f:
+    with open(sea_path, encoding="ascii", errors="replace") as f:
         for line in f:
             for text in line[10:].split():
                 if "*" not in text:
@@ -97,8 +175,24 @@ def file_decimals(sea_path):
     return 2
 
 
+def check_pair(sea_path, key_path):
+    """Raises NotMatFile unless the two files are the _sea and the _key file
+    of mat runs, in this order."""
+    sea, key = output_kind(sea_path), output_kind(key_path)
+    if (sea, key) == ("mat_key", "mat_sea"):
+        raise NotMatFile(f"{sea_path} and {key_path} are swapped: the _sea file comes first")
+    if sea != "mat_sea":
+        wanted = "the _sea file of a mat run"
+        if key == "mat_key" and sea in ("grd", "tsf"):
+            wanted += f" that goes with {key_path} (a later run of another kind replaced it?)"
+        raise _not_a(sea_path, wanted, sea)
+    if key != "mat_key":
+        raise _not_a(key_path, "the _key file of a mat run", key)
+
+
 def load(sea_path, key_path, flag=-999.9):
     """years, values[years, seasons, stations], lat, lon of a mat file pair."""
+    check_pair(sea_path, key_path)
     lat, lon = read_key(key_path)
     years, values = read_sea(sea_path, len(lat), flag)
     return years, values, lat, lon
@@ -114,14 +208,32 @@ def station_series(years, values, station):
     return [(int(years[i]), values[i, :, station]) for i in range(first, last + 1)]
 
 
+def _refuse(message, status):
+    print(f"load_mat.py: {message}", file=sys.stderr)
+    return status
+
+
 def main(argv):
-    if len(argv) < 3:
-        print(__doc__[__doc__.index("usage:"):__doc__.index("Needs")].rstrip(), file=sys.stderr)
-        return 2
-    station = int(argv[3]) if len(argv) > 3 else 1
-    flag = float(argv[4]) if len(argv) > 4 else -999.9
-    years, values, lat, lon = load(argv[1], argv[2], flag)
-    d = file_decimals(argv[1])
+    usage = "usage: load_mat.py SEA_FILE KEY_FILE [STATION [FLAG]]"
+    try:
+        if len(argv) == 2 and output_kind(argv[1]) == "mat_key":
+            return _refuse(f"{argv[1]} is the _key file of a mat run; its _sea file comes "
+                           f"first ({usage})", 2)
+        if len(argv) < 3:
+            print(__doc__[__doc__.index("usage:"):__doc__.index("Both files")].rstrip(),
+                  file=sys.stderr)
+            return 2
+        try:
+            station = int(argv[3]) if len(argv) > 3 else 1
+            flag = float(argv[4]) if len(argv) > 4 else -999.9
+        except ValueError:
+            return _refuse(f"STATION is a whole number and FLAG a number ({usage})", 2)
+        years, values, lat, lon = load(argv[1], argv[2], flag)
+        d = file_decimals(argv[1])
+    except NotMatFile as e:
+        return _refuse(e, 1)
+    except OSError as e:
+        return _refuse(f"{e.filename}: {e.strerror}", 1)
     if not 1 <= station <= len(lat):
         print(f"station {station} is not in {argv[2]} (it has {len(lat)})", file=sys.stderr)
         return 1

@@ -1,20 +1,37 @@
 #!/bin/sh
-# cmake --install puts the program and its manual page under the prefix, and
-# the installed program runs.
-# usage: install_test.sh CMAKE BUILD_DIR PREFIX
-cmake=$1 build=$2 prefix=$3
+# cmake --install puts the program, its manual page and the example data and
+# scripts under the prefix, and the installed program runs, also on a copy of
+# the installed example data. The output files of a run in the source
+# examples/ are no part of the install.
+# usage: install_test.sh CMAKE BUILD_DIR PREFIX EXAMPLES_DIR
+cmake=$1 build=$2 prefix=$3 examples=$4
 rm -rf "$prefix"
 "$cmake" --install "$build" --prefix "$prefix" || exit 1
 status=0
-for f in bin/versel share/man/man1/versel.1; do
+shared=share/versel/examples
+for f in bin/versel share/man/man1/versel.1 $shared/temperature.dat $shared/grd_map.sh \
+         $shared/load_mat.py; do
   [ -s "$prefix/$f" ] || { echo "missing after install: $prefix/$f"; status=1; }
 done
 [ -x "$prefix/bin/versel" ] || { echo "bin/versel is not executable"; exit 1; }
+for f in grd_map.sh load_mat.py; do
+  [ -x "$prefix/$shared/$f" ] || { echo "$shared/$f is not executable"; status=1; }
+done
+cmp -s "$examples/temperature.dat" "$prefix/$shared/temperature.dat" ||
+  { echo "$shared/temperature.dat differs from examples/temperature.dat"; status=1; }
+extra=$(ls "$prefix/$shared" | grep -v -x -e temperature.dat -e grd_map.sh -e load_mat.py)
+[ -z "$extra" ] || { echo "$shared holds more than the examples: $extra"; status=1; }
 # Answer 0 at the first menu ends a run at once.
 out=$(cd "$prefix" && echo 0 | ./bin/versel) || { echo "installed versel failed"; exit 1; }
 case $out in
   *"Program Terminated by user"*) ;;
   *) echo "installed versel said:"; echo "$out"; status=1 ;;
 esac
+# The way versel.1 shows: a copy of the examples, and a run there.
+cp -r "$prefix/$shared" "$prefix/copy" || exit 1
+printf '1\ntemperature.dat\n7\n00001113111311131113\n' |
+  (cd "$prefix/copy" && ../bin/versel > run.log 2>&1) ||
+  { echo "installed versel on the installed example data failed:"; cat "$prefix/copy/run.log"; status=1; }
+[ -s "$prefix/copy/temperature_sea" ] || { echo "the run on the installed examples wrote nothing"; status=1; }
 rm -rf "$prefix"
 exit $status
