@@ -2,6 +2,8 @@
 // what a reader of the whole file in memory gives, with windows of every
 // size down to one byte, lines longer than the window and record numbers
 // kept through every step.
+#include <unistd.h>
+
 #include <gtest/gtest.h>
 
 #include <cstdlib>
