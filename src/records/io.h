@@ -83,7 +83,7 @@ void pause(std::string_view text);
 
 enum class OpenStatus : std::uint8_t {
   old,      // for reading; the file must exist
-  unknown,  // for writing; created when missing, emptied when present
+  unknown,  // for writing; replaces the file of that name at the commit
 };
 // A file opened OLD is read as it is needed, never held whole. A file opened
 // UNKNOWN is written under a temporary name beside the final one when it is

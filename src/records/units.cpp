@@ -45,8 +45,10 @@ bool console_line(std::string& raw, Failure& fail) {
 }  // namespace
 
 UnitTable& units() {
-  static UnitTable table;
-  return table;
+  // never destroyed: a signal handler may look at the pending outputs while
+  // the process ends
+  static UnitTable* table = new UnitTable;
+  return *table;
 }
 
 void start_records() {
