@@ -123,10 +123,7 @@ TEST(ConsoleClosed, AtTheMaskPromptWithFilesOpen) {
   // the output files were opened before the mask; the failed run leaves
   // none of them, nor a temporary file
   EXPECT_EQ(scenario::read_file(work / "a.dat"), kData);
-  std::string names;
-  for (const fs::directory_entry& e : fs::directory_iterator(work))
-    names += e.path().filename().string() + " ";
-  EXPECT_EQ(names, "a.dat ");
+  EXPECT_EQ(scenario::listing(work), "a.dat");
 }
 
 }  // namespace

@@ -59,17 +59,6 @@ std::string data_file(int stations, int years, int repeat_at = 0) {
   return s;
 }
 
-// Every name in `dir`, hidden ones included, sorted and joined by blanks.
-std::string listing(const fs::path& dir) {
-  std::vector<std::string> names;
-  for (const fs::directory_entry& e : fs::directory_iterator(dir))
-    names.push_back(e.path().filename().string());
-  std::sort(names.begin(), names.end());
-  std::string s;
-  for (const std::string& n : names) s += (s.empty() ? "" : " ") + n;
-  return s;
-}
-
 // A fresh working folder holding the data file and, when `earlier`, the
 // earlier _sea and _key files.
 fs::path fresh_work(const std::string& name, const std::string& data, bool earlier = true) {
@@ -103,7 +92,7 @@ RunResult run_in(const fs::path& work, const std::string& answers) {
 void expect_earlier_files(const fs::path& work) {
   EXPECT_EQ(scenario::read_file(work / "a_sea"), kEarlierSea);
   EXPECT_EQ(scenario::read_file(work / "a_key"), kEarlierKey);
-  EXPECT_EQ(listing(work), "a.dat a_key a_sea");
+  EXPECT_EQ(scenario::listing(work), "a.dat a_key a_sea");
 }
 
 struct EndCase {
@@ -377,7 +366,7 @@ TEST(SafeOutputs, AFullFilesystemKeepsTheEarlierFiles) {
               "? System Error:\n? " + message + "\n? WRITE(UNIT=12,...\n");
     EXPECT_EQ(scenario::read_file(run / "after" / "a_sea"), kEarlierSea);
     EXPECT_EQ(scenario::read_file(run / "after" / "a_key"), kEarlierKey);
-    EXPECT_EQ(listing(run / "after"), "a.dat a_key a_sea");
+    EXPECT_EQ(scenario::listing(run / "after"), "a.dat a_key a_sea");
   }
 }
 
@@ -396,7 +385,7 @@ TEST(SafeOutputs, ANormalRunReplacesTheEarlierFilesAndKeepsTheirMode) {
   const std::string key = scenario::read_file(fresh / "a_key");
   ASSERT_NE(sea, "");
   ASSERT_NE(key, "");
-  EXPECT_EQ(listing(fresh), "a.dat a_key a_sea");
+  EXPECT_EQ(scenario::listing(fresh), "a.dat a_key a_sea");
   // created as a plain create would: 0666 less the umask of the test
   mode_t mask = ::umask(0);
   ::umask(mask);
@@ -412,7 +401,7 @@ TEST(SafeOutputs, ANormalRunReplacesTheEarlierFilesAndKeepsTheirMode) {
   EXPECT_EQ(scenario::read_file(work / "a_key"), key);
   EXPECT_EQ(mode_of(work / "a_sea"), 0604u);
   EXPECT_EQ(mode_of(work / "a_key"), 0640u);
-  EXPECT_EQ(listing(work), "a.dat a_key a_sea");
+  EXPECT_EQ(scenario::listing(work), "a.dat a_key a_sea");
 }
 
 TEST(SafeOutputs, AnOutputNameThatIsALinkStaysALink) {
@@ -433,8 +422,8 @@ TEST(SafeOutputs, AnOutputNameThatIsALinkStaysALink) {
   RunResult failed = run_in(work, "1\na.dat\nx\n");
   EXPECT_EQ(failed.status, 255);
   EXPECT_EQ(scenario::read_file(work / "results" / "a_sea"), kEarlierSea);
-  EXPECT_EQ(listing(work / "results"), "a_sea");
-  EXPECT_EQ(listing(work / "kept"), "sea_link");
+  EXPECT_EQ(scenario::listing(work / "results"), "a_sea");
+  EXPECT_EQ(scenario::listing(work / "kept"), "sea_link");
 
   RunResult r = run_in(work, answers);
   EXPECT_EQ(r.status, 0);
@@ -443,8 +432,8 @@ TEST(SafeOutputs, AnOutputNameThatIsALinkStaysALink) {
   EXPECT_EQ(fs::read_symlink(work / "a_sea"), "kept/sea_link");
   EXPECT_EQ(fs::read_symlink(work / "kept" / "sea_link"), "../results/a_sea");
   EXPECT_EQ(scenario::read_file(work / "results" / "a_sea"), sea);
-  EXPECT_EQ(listing(work / "results"), "a_sea");
-  EXPECT_EQ(listing(work), "a.dat a_sea kept results");
+  EXPECT_EQ(scenario::listing(work / "results"), "a_sea");
+  EXPECT_EQ(scenario::listing(work), "a.dat a_sea kept results");
 
   // a link to a file that is not there yet: the file is made at its target
   fs::path dangling = fresh_work("safe_link_dangling", data, false);
@@ -453,7 +442,7 @@ TEST(SafeOutputs, AnOutputNameThatIsALinkStaysALink) {
   EXPECT_EQ(run_in(dangling, answers).status, 0);
   EXPECT_TRUE(fs::is_symlink(dangling / "a_sea"));
   EXPECT_EQ(scenario::read_file(dangling / "results" / "new_sea"), sea);
-  EXPECT_EQ(listing(dangling / "results"), "new_sea");
+  EXPECT_EQ(scenario::listing(dangling / "results"), "new_sea");
 }
 
 }  // namespace
