@@ -1,10 +1,15 @@
 // Benchmarks of the record layer's hot paths: reading a year line through a
 // held data format (the format cache lookup included), writing a matrix row
-// of f8.2 fields, and the f8.2 edit alone.
+// of f8.2 fields, the f8.2 edit alone, and the records of a data file at real
+// size (20,000 stations of 120 year lines, some 160 MB, made on first use).
 #include <benchmark/benchmark.h>
+
+#include <sys/resource.h>
 
 #include <array>
 #include <cstdint>
+#include <cstdio>
+#include <filesystem>
 #include <span>
 #include <string>
 #include <vector>
@@ -92,6 +97,108 @@ void BM_EditF82(benchmark::State& state) {
       benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
 }
 BENCHMARK(BM_EditF82);
+
+// A data file of data set 7's layout: 20,000 stations, each a header line and
+// the year lines 1901-2020, 2% of the months missing; written once into the
+// temporary folder and kept there for later runs.
+const std::string& real_size_file() {
+  static const std::string path = [] {
+    constexpr int kStations = 20000;
+    constexpr int kYears = 120;
+    namespace fs = std::filesystem;
+    fs::path p = fs::temp_directory_path() / "versel-bench-20000x120.dat";
+    constexpr std::uintmax_t kSize = std::uintmax_t{kStations} * (28 + 1 + kYears * (65 + 1));
+    std::error_code ec;
+    if (fs::file_size(p, ec) == kSize) return p.string();
+    std::FILE* f = std::fopen(p.c_str(), "wb");
+    if (!f) return std::string();
+    std::uint32_t s = 2024u;
+    auto next = [&s] { return s = s * 1664525u + 1013904223u; };
+    char line[128];
+    for (int st = 0; st < kStations; ++st) {
+      std::snprintf(line, sizeof line, "STATION %05d %6.2f %7.2f\n", st,
+                    static_cast<double>(next() % 12000) / 100.0 - 60.0,
+                    static_cast<double>(next() % 36000) / 100.0 - 180.0);
+      std::fputs(line, f);
+      for (int y = 1901; y < 1901 + kYears; ++y) {
+        int n = std::snprintf(line, sizeof line, " %4d", y);
+        for (int m = 0; m < 12; ++m) {
+          int v = static_cast<int>(next() >> 8) % 600 - 200;
+          if (next() % 50 == 0) v = -9999;
+          n += std::snprintf(line + n, sizeof line - static_cast<std::size_t>(n), "%5d", v);
+        }
+        line[n++] = '\n';
+        std::fwrite(line, 1, static_cast<std::size_t>(n), f);
+      }
+    }
+    std::fclose(f);
+    return p.string();
+  }();
+  return path;
+}
+
+// Every record of the real-size file through next_record, the open and the
+// close outside the measured time; "line" is the time per record, "peak_MiB"
+// the peak resident memory of the process so far.
+void BM_NextRecordRealSize(benchmark::State& state) {
+  const std::string& path = real_size_file();
+  if (path.empty()) {
+    state.SkipWithError("cannot write the data file");
+    return;
+  }
+  std::int64_t lines = 0;
+  std::size_t bytes = 0;
+  for (auto _ : state) {
+    state.PauseTiming();
+    versel::open(versel::kDataUnit, path, versel::OpenStatus::old);
+    state.ResumeTiming();
+    lines = 0;
+    bytes = 0;
+    std::string_view record;
+    versel::Failure fail;
+    while (versel::next_record(versel::file_unit(versel::kDataUnit), record, fail)) {
+      ++lines;
+      bytes += record.size();
+    }
+    benchmark::DoNotOptimize(bytes);
+    state.PauseTiming();
+    versel::close(versel::kDataUnit);
+    state.ResumeTiming();
+  }
+  if (lines != 20000 * 121 || bytes != 20000 * (28 + 120 * 65))
+    state.SkipWithError("the file was read wrongly");
+  rusage use{};
+  getrusage(RUSAGE_SELF, &use);
+  state.counters["line"] = benchmark::Counter(
+      static_cast<double>(lines),
+      benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
+  state.counters["peak_MiB"] = static_cast<double>(use.ru_maxrss) / 1024.0;
+}
+BENCHMARK(BM_NextRecordRealSize)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// The same file opened and read whole, as a run's pre-scan reads it: the
+// open included.
+void BM_OpenAndReadRealSize(benchmark::State& state) {
+  const std::string& path = real_size_file();
+  if (path.empty()) {
+    state.SkipWithError("cannot write the data file");
+    return;
+  }
+  std::int64_t lines = 0;
+  for (auto _ : state) {
+    versel::open(versel::kDataUnit, path, versel::OpenStatus::old);
+    lines = 0;
+    std::string_view record;
+    versel::Failure fail;
+    while (versel::next_record(versel::file_unit(versel::kDataUnit), record, fail)) ++lines;
+    versel::close(versel::kDataUnit);
+  }
+  if (lines != 20000 * 121) state.SkipWithError("the file was read wrongly");
+  state.counters["line"] = benchmark::Counter(
+      static_cast<double>(lines),
+      benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
+}
+BENCHMARK(BM_OpenAndReadRealSize)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 }  // namespace
 

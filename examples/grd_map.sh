@@ -18,7 +18,8 @@
 # its value is filled with asterisks; such a station is left off as well.
 # Lines end with a carriage return and a line feed, as every file versel
 # writes. A file whose lines do not all have this layout - the tsf or mat
-# output of versel, its data file, a file a run left empty - is refused
+# output of versel, its data file, the empty file of a run that found no
+# station - is refused
 # with a one-line message before anything is drawn.
 set -e
 
@@ -30,10 +31,12 @@ flag=${4:--999.9}
 
 fail() { echo "grd_map.sh: $*" >&2; exit 1; }
 
-if [ -z "$sea" ] || [ ! -r "$sea" ]; then
+if [ -z "$sea" ]; then
   echo "$usage" >&2
   exit 2
 fi
+[ -e "$sea" ] || fail "$sea does not exist"
+[ -r "$sea" ] || fail "$sea cannot be read"
 case $season in
   *[!0-9]*) echo "grd_map.sh: the season is a number, not '$season' ($usage)" >&2; exit 2 ;;
 esac
@@ -49,7 +52,7 @@ esac
 #          (or, on a line that goes on with a long row, only the values)
 #   tsf    station header lines and year lines: the year in 5 columns, then
 #          a value per season in 8 columns, no blank between them
-#   empty  no line at all: the run that wrote it ended early
+#   empty  no line at all: the run that wrote it found no station
 # and "other N" when line N fits none of them. Every value is 8 columns wide
 # with two or three decimals, or asterisks when it did not fit.
 kind=$(awk '
@@ -92,7 +95,7 @@ kind=$(awk '
 grd_run="the map needs the _sea file of a grd run (output kind 3)"
 case $kind in
   grd) ;;
-  empty) fail "$sea is empty: the versel run that wrote it ended early" ;;
+  empty) fail "$sea is empty: the versel run that wrote it found no station" ;;
   key) fail "$sea is the _key file of a mat run; $grd_run" ;;
   mat) fail "$sea is the _sea file of a mat run; $grd_run" ;;
   tsf) fail "$sea holds tsf output; $grd_run" ;;

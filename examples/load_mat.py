@@ -67,7 +67,7 @@ def _not_a(path, wanted, kind=None):
     """The refusal of a file that is not `wanted`."""
     kind = kind or output_kind(path)
     if kind == "empty":
-        return NotMatFile(f"{path} is empty: the versel run that wrote it ended early")
+        return NotMatFile(f"{path} is empty: the versel run that wrote it found no station")
     if kind == "other":
         return NotMatFile(f"{path} is not {wanted}: its lines have none of the layouts of versel")
     return NotMatFile(f"{path} {_HOLDS[kind]}, not {wanted}")

@@ -16,6 +16,8 @@ limit, and the case fails when
     neither the "? " failure lines nor the "return to terminate program" end,
   - a file it was given changed (the data file above all),
   - a file appears other than the _sea and _key files of the typed name,
+  - a run that does not end normally (a quit, a failure) changes or leaves
+    any file at all: its outputs take their names only at the normal end,
   - a normal end leaves an output file whose last line has no CR LF.
 
 A few cases close standard output after the first bytes, as
@@ -541,6 +543,9 @@ def check(status, out, err, timed_out, before, after, allowed_new, pipe_closed):
         return ["no end within the time limit"]
     if status not in (0, 255):
         faults.append(f"exit status {status}")
+    # with standard output cut short a quit and a normal end look alike
+    if status != 0 or not (pipe_closed or b"normal termination of program versel" in out):
+        allowed_new = set()
     if any(m in err for m in SANITIZER_MARKS):
         faults.append("sanitizer report on standard error")
     if status == 0 and err:

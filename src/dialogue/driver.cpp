@@ -1,5 +1,6 @@
 // The steps of a run in their order, and the closing: the files closed
-// input first, _sea last, then the closing lines.
+// input first, _sea last, the outputs given their final names, then the
+// closing lines.
 #include "dialogue/driver.h"
 
 #include "dialogue/banner_menu.h"
@@ -20,6 +21,7 @@ constexpr std::string_view kFirstYearLines = "(1x,i4,12f8.2)";
   close(kDataUnit);
   if (s.FMTCTRL == kMat) close(kKeyUnit);
   close(kSeaUnit);
+  commit_outputs();
   write(kConsole, kClosing, {view(s.INFILE)});
   stop();
 }

@@ -12,6 +12,17 @@
 #include "records/units.h"
 
 namespace versel {
+namespace {
+
+// Every end but the normal one: the outputs not committed removed, so that
+// earlier files stay as they were, and every file closed, errors ignored.
+void abandon_files() {
+  discard_outputs();
+  Failure ignored;
+  close_all(ignored, true);
+}
+
+}  // namespace
 
 std::string failure_lines(const Failure& f) {
   std::string s = "? ";
@@ -35,8 +46,7 @@ Failure system_failure(int err, std::string_view statement, Unit unit) {
 }
 
 void fail(const Failure& f) {
-  Failure ignored;
-  close_all(ignored, true);
+  abandon_files();
   std::fflush(stdout);
   std::string lines = failure_lines(f);
   std::fwrite(lines.data(), 1, lines.size(), stderr);
@@ -45,8 +55,7 @@ void fail(const Failure& f) {
 }
 
 void fail_run(std::initializer_list<std::string_view> lines) {
-  Failure ignored;
-  close_all(ignored, true);
+  abandon_files();
   std::fflush(stdout);
   std::string text = "? ";
   text += kMsgRuntimeHeader;
@@ -77,13 +86,15 @@ void check_memory(const std::string& what, double bytes) {
 }
 
 void stop_failed() {
-  Failure ignored;
-  close_all(ignored, true);
+  abandon_files();
   std::fflush(stdout);
   std::exit(-1);
 }
 
 void stop() {
+  // at a quit answer the outputs were never committed; at the normal end
+  // nothing is pending any more
+  discard_outputs();
   Failure f;
   if (!close_all(f, false)) fail(f);
   if (std::fflush(stdout) != 0) fail(system_failure(errno, "WRITE", kConsole));

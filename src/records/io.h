@@ -10,6 +10,7 @@
 // and the exit status is -1 (255).
 #pragma once
 
+#include <cstdint>
 #include <span>
 #include <string>
 #include <string_view>
@@ -76,16 +77,38 @@ void free_write(Unit unit, std::string_view text);
 // Writes `text` as a free write on the console, then waits for a typed line.
 void pause(std::string_view text);
 
-// Ends the run normally: every open file closed, exit status 0.
+// Ends the run normally: outputs not committed removed, every open file
+// closed, exit status 0.
 [[noreturn]] void stop();
 
 enum class OpenStatus : std::uint8_t {
   old,      // for reading; the file must exist
-  unknown,  // for writing; created when missing, emptied when present
+  unknown,  // for writing; replaces the file of that name at the commit
 };
+// A file opened OLD is read as it is needed, never held whole. A file opened
+// UNKNOWN is written under a temporary name beside the final one when it is
+// new or a regular file (the target of a link, for a link), and takes the
+// final name only at commit_outputs: until then an earlier file of that name
+// stays as it was. A device or a named pipe is written directly.
 void open(int unit, std::string_view name, OpenStatus status);
 void close(int unit);
 void rewind(int unit);
 void backspace(int unit);
+
+// The line number (from 1) of the record of an input unit read last; a
+// backspace steps it back with the position, a rewind sets it to 0. Zero for
+// a unit that is not an open input file.
+std::int64_t record_number(int unit);
+
+// The outputs take their final names: every output unit written under a
+// temporary name closed, then each renamed over the earlier file. For a run
+// that writes two files, both are written out before either is renamed. A
+// failure takes the failure path, which removes what was not renamed.
+void commit_outputs();
+
+// Every output written under a temporary name closed and removed; the
+// earlier files stay as they were. The stop and the failure path do this
+// themselves.
+void discard_outputs();
 
 }  // namespace versel

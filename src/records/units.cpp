@@ -42,24 +42,19 @@ bool console_line(std::string& raw, Failure& fail) {
   return any;
 }
 
-bool read_whole_file(std::FILE* f, std::string& data) {
-  data.clear();
-  char chunk[65536];
-  for (;;) {
-    std::size_t n = std::fread(chunk, 1, sizeof chunk, f);
-    data.append(chunk, n);
-    if (n < sizeof chunk) return !std::ferror(f);
-  }
-}
-
 }  // namespace
 
 UnitTable& units() {
-  static UnitTable table;
-  return table;
+  // never destroyed: a signal handler may look at the pending outputs while
+  // the process ends
+  static UnitTable* table = new UnitTable;
+  return *table;
 }
 
-void start_records() { std::signal(SIGPIPE, SIG_IGN); }
+void start_records() {
+  std::signal(SIGPIPE, SIG_IGN);
+  remove_pending_on_signals();
+}
 
 const Format& cached_format(FormatText text) {
   UnitTable& t = units();
@@ -87,19 +82,6 @@ const Format& cached_format(FormatText text) {
   return it->second;
 }
 
-void edit_line(std::string_view raw, std::string& out) {
-  out.clear();
-  for (char c : raw) {
-    if (c == '\r') continue;
-    if (c == '\t') {
-      // the next character stands at the next column 9, 17, 25, ...
-      out.append(8 - out.size() % 8, ' ');
-      continue;
-    }
-    out.push_back(c);
-  }
-}
-
 bool next_record(Unit unit, std::string_view& record, Failure& fail) {
   UnitTable& t = units();
   if (unit.kind == UnitKind::console) {
@@ -113,20 +95,12 @@ bool next_record(Unit unit, std::string_view& record, Failure& fail) {
     fail = not_connected("READ", unit);
     return false;
   }
-  if (s->pos >= s->data.size()) return false;
-  const char* base = s->data.data() + s->pos;
-  std::size_t left = s->data.size() - s->pos;
-  const char* nl = static_cast<const char*>(std::memchr(base, '\n', left));
-  std::size_t len = nl ? static_cast<std::size_t>(nl - base) : left;
-  s->pos += nl ? len + 1 : len;
-  std::string_view raw(base, len);
-  if (std::memchr(base, '\r', len) || std::memchr(base, '\t', len)) {
-    edit_line(raw, t.line);
-    record = t.line;
-  } else {
-    record = raw;
+  switch (next_line(s->in, record, t.line)) {
+    case LineRead::line: return true;
+    case LineRead::end: return false;
+    case LineRead::failed: break;
   }
-  return true;
+  versel::fail(system_failure(errno, "READ", unit));
 }
 
 bool put_records(Unit unit, std::string_view bytes, Failure& fail) {
@@ -167,22 +141,15 @@ void open(int unit, std::string_view name, OpenStatus status) {
     // nor is a device or a pipe, which may never end or never deliver a line
     if (!ec && std::filesystem::exists(st) && !std::filesystem::is_regular_file(st))
       fail(Failure{false, std::string(kMsgNotRegularFile), "OPEN", u});
-    std::FILE* in = std::fopen(path.c_str(), "rb");
-    if (!in) fail(system_failure(errno, "OPEN", u));
-    std::uintmax_t size = std::filesystem::file_size(path, ec);
-    s->data.clear();
-    if (!ec) s->data.reserve(static_cast<std::size_t>(size));  // one allocation, no copies
-    bool ok = read_whole_file(in, s->data);
-    int err = errno;
-    std::fclose(in);
-    if (!ok) fail(system_failure(err, "OPEN", u));
+    if (!open_input(s->in, path.c_str())) fail(system_failure(errno, "OPEN", u));
     s->input = true;
-    s->pos = 0;
   } else {
-    std::FILE* out = std::fopen(path.c_str(), "wb");
+    bool temporary = false;
+    std::FILE* out = open_output(path, unit, units().pending, temporary);
     if (!out) fail(system_failure(errno, "OPEN", u));
     std::setvbuf(out, nullptr, _IOFBF, kOutputBuffer);
     s->out = out;
+    s->temporary = temporary;
     s->input = false;
   }
   s->open = true;
@@ -207,11 +174,11 @@ bool close_slot(int unit, Failure& f) {
       ok = false;
     }
     s->out = nullptr;
+    s->temporary = false;
+  } else {
+    close_input(s->in);
   }
   s->open = false;
-  s->data.clear();
-  s->data.shrink_to_fit();
-  s->pos = 0;
   return ok;
 }
 
@@ -234,11 +201,43 @@ bool close_all(Failure& fail, bool quiet) {
   return ok;
 }
 
+bool commit_pending(Failure& fail) {
+  for (int u = 0; u <= kMaxUnit; ++u) {
+    const UnitSlot& s = units().slots[static_cast<std::size_t>(u)];
+    if (s.open && !s.input && s.temporary && !close_slot(u, fail)) return false;
+  }
+  int unit = 0;
+  if (rename_pending(units().pending, unit)) return true;
+  fail = system_failure(errno, "CLOSE", file_unit(unit));
+  return false;
+}
+
+void commit_outputs() {
+  Failure f;
+  if (!commit_pending(f)) fail(f);
+}
+
+void discard_outputs() {
+  for (UnitSlot& s : units().slots) {
+    if (!s.open || s.input || !s.temporary) continue;
+    std::fclose(s.out);  // its bytes go nowhere: errors do not matter
+    s.out = nullptr;
+    s.temporary = false;
+    s.open = false;
+  }
+  remove_pending(units().pending);
+}
+
+std::int64_t record_number(int unit) {
+  UnitSlot* s = slot_of(unit);
+  return s && s->open && s->input ? s->in.records : 0;
+}
+
 void rewind(int unit) {
   UnitSlot* s = slot_of(unit);
   if (!s || !s->open) fail(not_connected("REWIND", file_unit(unit)));
   if (s->input) {
-    s->pos = 0;
+    restart(s->in);
   } else if (std::fflush(s->out) != 0 || std::fseek(s->out, 0, SEEK_SET) != 0) {
     fail(system_failure(errno, "REWIND", file_unit(unit)));
   }
@@ -247,13 +246,7 @@ void rewind(int unit) {
 void backspace(int unit) {
   UnitSlot* s = slot_of(unit);
   if (!s || !s->open || !s->input) fail(not_connected("BACKSPACE", file_unit(unit)));
-  // Back to the start of the record read last: the end of the data is no
-  // record of its own, so after the last record it steps back over that one.
-  std::size_t i = s->pos;
-  if (i == 0) return;
-  if (s->data[i - 1] == '\n') --i;
-  while (i > 0 && s->data[i - 1] != '\n') --i;
-  s->pos = i;
+  if (!step_back(s->in)) fail(system_failure(errno, "BACKSPACE", file_unit(unit)));
 }
 
 }  // namespace versel

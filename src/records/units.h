@@ -7,12 +7,15 @@
 #include <string>
 #include <string_view>
 #include <unordered_map>
+#include <vector>
 
 #include "capacities.h"
 #include "records/failure.h"
 #include "records/field_cache.h"
 #include "records/format.h"
+#include "records/input_file.h"
 #include "records/io.h"
+#include "records/replacement.h"
 
 namespace versel {
 
@@ -22,9 +25,9 @@ struct UnitSlot {
   bool open = false;
   bool input = false;       // opened OLD, for reading
   std::string name;
-  std::string data;         // an input file, whole
-  std::size_t pos = 0;      // start of the next record in `data`
+  InputFile in;             // an input file
   std::FILE* out = nullptr; // an output file
+  bool temporary = false;   // `out` is written under a temporary name (pending)
 };
 
 struct FormatCacheEntry {
@@ -44,30 +47,40 @@ struct UnitTable {
   // alternate between the data format and the output format
   std::array<const std::pair<const std::string, Format>*, 4> recent{};
   FieldCache fields;        // F fields edited before
+  // output files written under temporary names, renamed at the commit;
+  // changed only through replacement.h, which a signal handler relies on
+  std::vector<PendingOutput> pending;
 };
 
 UnitTable& units();
 
 // Ignores SIGPIPE so that a closed standard output is a write failure of the
-// console, not a silent death. Called once by main.
+// console, not a silent death, and lets SIGINT, SIGTERM and SIGHUP remove
+// the temporary files of the outputs. Called once by main.
 void start_records();
 
 // The translated format of a text, from the cache when seen before.
 const Format& cached_format(FormatText text);
 
 // The next record of a console or file unit, carriage returns dropped and
-// tabs expanded. False at the end of the data; a failure is stored in `fail`
-// (with fail.message non-empty).
+// tabs expanded: a view valid until the next record operation. False at the
+// end of the data; a failure is stored in `fail` (with fail.message
+// non-empty), except a read error of a data file, which takes the failure
+// path at once: no branch of a read may take it for a short file.
 bool next_record(Unit unit, std::string_view& record, Failure& fail);
 
 // Writes the bytes of finished records to a console or file unit.
 bool put_records(Unit unit, std::string_view bytes, Failure& fail);
 
-// Drops every carriage return and expands tabs to stops every 8 columns.
-void edit_line(std::string_view raw, std::string& out);
-
 // Closes every open unit; false with `fail` set when buffered output could
-// not be written. `quiet` ignores all errors (the failure path).
+// not be written. `quiet` ignores all errors (the failure path). Outputs
+// written under temporary names stay pending.
 bool close_all(Failure& fail, bool quiet);
+
+// The normal end of the outputs: every unit written under a temporary name
+// closed, then every pending output renamed over its target. False with
+// `fail` set when one could not be written out or renamed; the outputs not
+// yet renamed stay pending (discard_outputs removes them).
+bool commit_pending(Failure& fail);
 
 }  // namespace versel

@@ -29,9 +29,11 @@ def versel(versel, work, kind, data="temperature.dat"):
         sys.exit(f"versel {kind} {data} ended with {done.returncode}:\n{done.stdout}{done.stderr}")
 
 
-def versel_ended_early(versel, work):
-    """A run that ends after the file name: its _sea file is left empty."""
-    subprocess.run([versel], input=b"3\ntemperature.dat\n", cwd=work, capture_output=True)
+def versel_without_stations(versel_path, work):
+    """empty_sea: the grd run of a data file that holds a header line and no
+    station; a run that ends early leaves no file at all."""
+    (work / "empty.dat").write_text("NO STATION   10.00  20.00\n")
+    versel(versel_path, work, GRD, "empty.dat")
 
 
 def three_stations(examples, work):
@@ -53,8 +55,11 @@ CASES = {
         "grd_map.sh", [MAT, GRD], ["temperature_key", "4", "map"], 1,
         "temperature_key is the _key file of a mat run; the map needs"),
     "grd_map_refuses_empty_output": (
-        "grd_map.sh", ["ended early"], ["temperature_sea", "4", "map"], 1,
-        "temperature_sea is empty: the versel run that wrote it ended early"),
+        "grd_map.sh", ["no stations"], ["empty_sea", "4", "map"], 1,
+        "empty_sea is empty: the versel run that wrote it found no station"),
+    "grd_map_refuses_missing_file": (
+        "grd_map.sh", [], ["temperature_sea", "4", "map"], 1,
+        "temperature_sea does not exist"),
     "grd_map_refuses_data_file": (
         "grd_map.sh", [GRD], ["temperature.dat", "1", "map"], 1,
         "temperature.dat is not a grd file of versel: line 1 "),
@@ -88,8 +93,8 @@ CASES = {
 
 
 def make(step, versel_path, examples, work):
-    if step == "ended early":
-        versel_ended_early(versel_path, work)
+    if step == "no stations":
+        versel_without_stations(versel_path, work)
     elif isinstance(step, str):  # "three KIND": a run on the first three stations
         three_stations(examples, work)
         versel(versel_path, work, {"mat": MAT, "grd": GRD}[step.split()[1]], "three.dat")

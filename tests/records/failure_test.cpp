@@ -4,11 +4,13 @@
 // console reads.
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -16,8 +18,10 @@
 #include <functional>
 #include <sstream>
 #include <string>
+#include <vector>
 
 #include "records/io.h"
+#include "records/units.h"
 
 namespace versel {
 namespace {
@@ -179,6 +183,15 @@ TEST(FailurePath, ThreeLinesAndStatus255) {
               {to(std::span<std::int32_t>(v))});
        },
        "? versel run-time error:\n? Illegal character in numeric input\n? READ(UNIT=INTERNAL,...\n"},
+      {"a read error of the data file, even under an error branch", "",
+       [&] {
+         open(kDataUnit, empty, OpenStatus::old);
+         // the file's descriptor now reads a folder: every read of it fails
+         ::dup2(::open(folder.c_str(), O_RDONLY | O_DIRECTORY), units().slots[kDataUnit].in.fd);
+         std::string line;
+         read_line(file_unit(kDataUnit), line, kOnBoth);
+       },
+       "? System Error:\n? Is a directory\n? READ(UNIT=14,...\n"},
       {"a full disk, found when the file is closed", "",
        [] {
          open(kSeaUnit, "/dev/full", OpenStatus::unknown);
@@ -205,18 +218,35 @@ TEST(FailurePath, ThreeLinesAndStatus255) {
   }
 }
 
-TEST(FailurePath, OpenFilesAreWrittenOutFirst) {
+// Every file of `dir` by name, a hidden one included.
+std::string names_in(const fs::path& dir) {
+  std::vector<std::string> names;
+  for (const fs::directory_entry& e : fs::directory_iterator(dir))
+    names.push_back(e.path().filename().string());
+  std::sort(names.begin(), names.end());
+  std::string s;
+  for (const std::string& n : names) s += n + " ";
+  return s;
+}
+
+TEST(FailurePath, EarlierOutputsStayAsTheyWere) {
   TempDir dir;
-  std::string sea = dir.file("x_sea");
+  std::string sea = dir.file("x_sea"), key = dir.file("x_key");
+  std::ofstream(sea) << "the result of an earlier run\n";
   ChildRun r = run_child("x1\n", [&] {
     open(kSeaUnit, sea, OpenStatus::unknown);
+    open(kKeyUnit, key, OpenStatus::unknown);
     write(file_unit(kSeaUnit), "(1x,i4,f8.2)", {1901, 1.5f});
+    write(file_unit(kKeyUnit), "(1x,i4,f8.2)", {1901, 1.5f});
+    close(kKeyUnit);
     std::int32_t choice = 0;
     read(kConsole, "(i2)", {to(choice)});
   });
   EXPECT_EQ(r.status, 255);
   EXPECT_EQ(r.err, "? versel run-time error:\n? Illegal character in numeric input\n? READ(UNIT=*,...\n");
-  EXPECT_EQ(contents(sea), " 1901    1.50\r\n");
+  // no partial file under either name, no temporary file left
+  EXPECT_EQ(contents(sea), "the result of an earlier run\n");
+  EXPECT_EQ(names_in(dir.path), "x_sea ");
 }
 
 TEST(Stop, ClosesFilesAndEndsWithStatus0) {
@@ -229,6 +259,7 @@ TEST(Stop, ClosesFilesAndEndsWithStatus0) {
     write(file_unit(kKeyUnit), "(1x,2f8.2)", {36.0f, -94.0f});
     write(file_unit(kSeaUnit), "(1x,i4,i2,f8.2)", {1901, 1, 1.5f});
     write(file_unit(kSeaUnit), "(1x,i4,i2,f8.2)", {1901, 2, -2.25f});
+    commit_outputs();
     stop();
   });
   EXPECT_EQ(r.status, 0);
@@ -236,6 +267,23 @@ TEST(Stop, ClosesFilesAndEndsWithStatus0) {
   EXPECT_EQ(r.err, "");
   EXPECT_EQ(contents(sea), " 1901 1    1.50\r\n 1901 2   -2.25\r\n");
   EXPECT_EQ(contents(key), "    36.00  -94.00\r\n");
+  EXPECT_EQ(names_in(dir.path), "x_key x_sea ");
+}
+
+TEST(Stop, AQuitLeavesEarlierOutputsAsTheyWere) {
+  TempDir dir;
+  std::string sea = dir.file("x_sea"), key = dir.file("x_key");
+  std::ofstream(sea) << "the result of an earlier run\n";
+  ChildRun r = run_child("", [&] {
+    open(kSeaUnit, sea, OpenStatus::unknown);
+    open(kKeyUnit, key, OpenStatus::unknown);
+    write(file_unit(kSeaUnit), "(1x,i4,i2,f8.2)", {1901, 1, 1.5f});
+    stop();
+  });
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(r.err, "");
+  EXPECT_EQ(contents(sea), "the result of an earlier run\n");
+  EXPECT_EQ(names_in(dir.path), "x_sea ");
 }
 
 TEST(Console, FreeWritesAndPauses) {

@@ -142,28 +142,38 @@ TEST(FileUnits, FormattedReadsTakeRecordsInTurn) {
 
 TEST(FileUnits, OutputFiles) {
   TempDir dir;
-  // an existing file is emptied when opened for writing
+  // an existing file stays as it is until the commit, then it is replaced
   std::string sea = dir.file("out_sea", "old contents, longer than what follows\r\n");
-  open(kSeaUnit, sea, OpenStatus::unknown);
-  close(kSeaUnit);
-  EXPECT_EQ(contents(sea), "");
-
   open(kSeaUnit, sea, OpenStatus::unknown);
   write(file_unit(kSeaUnit), "(1x,i4,2f8.2)", {1901, 1.5f, -2.25f});
   write(file_unit(kSeaUnit), "(1x,a,$)", {"no line end"});
   write(file_unit(kSeaUnit), "(1x,a)", {"then more"});
   free_write(file_unit(kSeaUnit), " ");
   close(kSeaUnit);
+  EXPECT_EQ(contents(sea), "old contents, longer than what follows\r\n");
+  commit_outputs();
   EXPECT_EQ(contents(sea), " 1901    1.50   -2.25\r\n no line end then more\r\n  \r\n");
 
-  // a second open of a unit closes the first file, writing it out
+  // a second open of a unit closes the first file, which stays pending
   std::string key = (dir.path / "out_key").string();
   open(kKeyUnit, key, OpenStatus::unknown);
   write(file_unit(kKeyUnit), "(1x,2f8.2)", {36.0f, -94.0f});
   open(kKeyUnit, sea, OpenStatus::unknown);
+  EXPECT_FALSE(fs::exists(key));
+  commit_outputs();
   EXPECT_EQ(contents(key), "    36.00  -94.00\r\n");
-  close(kKeyUnit);
   EXPECT_EQ(contents(sea), "");
+
+  // discarded outputs leave the earlier files and nothing else
+  open(kSeaUnit, sea, OpenStatus::unknown);
+  open(kKeyUnit, (dir.path / "new_key").string(), OpenStatus::unknown);
+  write(file_unit(kSeaUnit), "(1x,a)", {"never seen"});
+  discard_outputs();
+  EXPECT_EQ(contents(sea), "");
+  std::string names;
+  for (const fs::directory_entry& e : fs::directory_iterator(dir.path))
+    names += e.path().filename().string() + " ";
+  EXPECT_TRUE(names == "out_sea out_key " || names == "out_key out_sea ") << names;
 }
 
 }  // namespace

@@ -7,10 +7,12 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <fstream>
 #include <sstream>
 #include <thread>
+#include <vector>
 
 namespace scenario {
 
@@ -49,6 +51,16 @@ std::string read_file(const std::filesystem::path& p) {
   std::ostringstream s;
   s << f.rdbuf();
   return s.str();
+}
+
+std::string listing(const std::filesystem::path& dir) {
+  std::vector<std::string> names;
+  for (const std::filesystem::directory_entry& e : std::filesystem::directory_iterator(dir))
+    names.push_back(e.path().filename().string());
+  std::sort(names.begin(), names.end());
+  std::string s;
+  for (const std::string& n : names) s += (s.empty() ? "" : " ") + n;
+  return s;
 }
 
 void write_file(const std::filesystem::path& p, const std::string& bytes) {

@@ -17,6 +17,9 @@ int run_binary(const std::filesystem::path& binary, const std::filesystem::path&
                const std::filesystem::path& err, int seconds);
 
 std::string read_file(const std::filesystem::path& p);
+// Every name in the folder `dir`, hidden ones included, sorted and joined by
+// blanks: a temporary file left behind shows here.
+std::string listing(const std::filesystem::path& dir);
 void write_file(const std::filesystem::path& p, const std::string& bytes);
 
 // The first difference of two texts, line by line, with carriage returns,
