@@ -111,7 +111,7 @@ void clired(Station& st, const StationData& d, const RunSettings& s, const MaskS
   OutputYears years = output_years(d.year_lines(), d.first_year, shape);
   st.IFC = years.IFC;
   st.NYC = years.NYC;
-  form_variables(d.months, st.NYC, s.MASK, shape, s.FLAG, st);
+  form_variables(d.months, st.NYC, s.MASK, shape, s.FLAG, st, s.min_months);
 }
 
 }  // namespace versel
