@@ -63,8 +63,7 @@ void take_header(const RunSettings& s, const std::string& LINE, float& RLAT, flo
 
 bool read_year_line(const RunSettings& s, std::string_view line, std::int32_t& IYR,
                     std::array<float, 12>& CL) {
-  return read(internal(line), held(view(s.FRM)), {to(IYR), to(std::span<float>(CL))},
-              kOnError) == IoStatus::ok;
+  return read_year_record(view(s.FRM), line, s.FLAG, IYR, CL);
 }
 
 bool year_line_ahead(const RunSettings& s) {

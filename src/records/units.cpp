@@ -61,10 +61,10 @@ UnitTable& units() {
 
 void start_records() { std::signal(SIGPIPE, SIG_IGN); }
 
-const Format& cached_format(FormatText text) {
+CachedFormat& cached_entry(FormatText text) {
   UnitTable& t = units();
   char origin = text.origin == FormatOrigin::held ? 'h' : 'f';
-  for (const auto* entry : t.recent) {
+  for (auto* entry : t.recent) {
     if (!entry) break;
     const std::string& k = entry->first;
     if (k.size() == text.text.size() + 1 && k[0] == origin &&
@@ -79,7 +79,7 @@ const Format& cached_format(FormatText text) {
       t.formats.clear();
       t.recent.fill(nullptr);
     }
-    it = t.formats.emplace(t.key, translate(text.text, text.origin)).first;
+    it = t.formats.emplace(t.key, CachedFormat{translate(text.text, text.origin), {}, false}).first;
   }
   // the newest first; map nodes stay where they are until the map is cleared
   for (std::size_t i = t.recent.size() - 1; i > 0; --i) t.recent[i] = t.recent[i - 1];
