@@ -265,7 +265,7 @@ PlanRead read_by_plan(const YearLinePlan& plan, std::string_view line, std::int3
                       std::array<float, 12>& months, std::uint32_t& digitless) {
   // a comma ends a numeric field early and moves every field after it
   std::size_t scanned = std::min(line.size(), static_cast<std::size_t>(plan.end));
-  if (std::memchr(line.data(), ',', scanned)) return PlanRead::walk;
+  if (scanned > 0 && std::memchr(line.data(), ',', scanned)) return PlanRead::walk;
   if (std::endian::native != std::endian::little || plan.reach > kMaxWindowedColumns)
     return read_fields(plan, line, year, months, digitless);
   // the columns come from the line itself; a line shorter than the plan's
@@ -274,7 +274,7 @@ PlanRead read_by_plan(const YearLinePlan& plan, std::string_view line, std::int3
   std::array<char, kMaxWindowedColumns + 8> copy;
   if (line.size() < static_cast<std::size_t>(plan.reach)) {
     copy.fill(' ');
-    std::memcpy(copy.data(), line.data(), line.size());
+    if (!line.empty()) std::memcpy(copy.data(), line.data(), line.size());
     base = copy.data();
   }
   std::uint32_t marks = 0;

@@ -107,6 +107,10 @@ TEST(YearLineRule, LinesThatAreNoYearLines) {
   };
   for (auto [format, line] : cases)
     EXPECT_FALSE(read_cached(format, line).year_line) << format << " on \"" << line << "\"";
+  // a line of no characters at all, not even an address
+  std::int32_t year = 0;
+  std::array<float, 12> months{};
+  EXPECT_FALSE(read_year_record("(1x,i4,12f5.1)", std::string_view(), F, year, months));
 }
 
 TEST(YearLineRule, BelongsToYearLinesAlone) {
