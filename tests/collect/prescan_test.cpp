@@ -1,5 +1,6 @@
 // The pre-scan of mat output: each station's first year block, the span of
-// years of the whole file, and where the file stands afterwards.
+// years of the whole file, and where the file stands afterwards; the lines it
+// takes as year lines, against the reduction and the look-ahead.
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -11,6 +12,9 @@
 #include <vector>
 
 #include "collect/prescan.h"
+#include "mask/clired.h"
+#include "mask/mask_shape.h"
+#include "mask/station.h"
 #include "records/io.h"
 
 namespace versel {
@@ -176,6 +180,65 @@ TEST_F(Prescan, TwoHeadersInARowStartOneStation) {
   EXPECT_EQ(istart(2), 21);
   EXPECT_EQ(istart(3), 0);
   EXPECT_EQ(t_->ISTOP, 30);
+}
+
+TEST_F(Prescan, TakesTheYearLinesTheReductionTakes) {
+  // Blank and "-" months, short lines and lines of real zeros are year lines;
+  // a line whose year columns hold no digit, or whose month holds letters,
+  // starts a station. The pre-scan, the look-ahead and the reduction read
+  // every line through the same rule, so they find the same stations.
+  assign(s_.FRM, "(6x,i4,12f7.2)");
+  assign(s_.FRM3, "(2a1)");  // coordinates of no interest here
+  assign(s_.MASK, "111111111111");
+  s_.FLAG = -99.99f;
+  s_.FMTCTRL = kGrd;
+  s_.IFMT = 13;
+  const std::vector<std::string> lines = {
+      "WYDIV8       41.10-104.80",  // blank year columns: a header
+      "",
+      "WYDIV81990  41.10      -   12.5",
+      "WYDIV81991",
+      "WYDIV81992   0.00  -0.00      .   1.00",
+      "WYDIV9   -  41.20-104.90",  // a lone sign for a year: a header
+      "WYDIV91960   1.00",
+      "WYDIV91961   1.00   abc",  // letters: a header
+      "WYDIV91970   2.00",
+      "   "};
+  scan(lines);
+  EXPECT_EQ(t_->MIN1, 1960);
+  EXPECT_EQ(istart(1), 31);
+  EXPECT_EQ(istart(2), 1);
+  EXPECT_EQ(istart(3), 11);
+  EXPECT_EQ(istart(4), 0);
+  EXPECT_EQ(t_->ISTOP, 33);
+
+  MaskShape shape = analyse_mask(s_.MASK);
+  std::vector<std::pair<int, int>> reduced;  // first year and year lines of each station
+  auto st = std::make_unique<Station>();
+  const float F = s_.FLAG;
+  testing::internal::CaptureStdout();  // the headers' echo
+  for (int n = 1; n <= 4; ++n) {
+    bool ahead = year_line_ahead(s_);
+    float lat = 0.0f, lon = 0.0f;
+    clired(*st, s_, shape, n, lat, lon);
+    EXPECT_EQ(ahead, !st->EOF_) << "station " << n;
+    if (st->EOF_) break;
+    reduced.emplace_back(st->IFC, st->NYC);
+    if (n == 1) {
+      const std::vector<std::vector<float>> want = {
+          {41.1f, F, 12.5f, F, F, F, F, F, F, F, F, F},
+          {F, F, F, F, F, F, F, F, F, F, F, F},
+          {0.0f, -0.0f, F, 1.0f, F, F, F, F, F, F, F, F}};
+      for (std::size_t y = 0; y < want.size(); ++y)
+        for (std::size_t m = 0; m < 12; ++m)
+          EXPECT_EQ(st->Y[y][m], want[y][m]) << 1990 + y << " month " << m + 1;
+    }
+  }
+  std::string echo = testing::internal::GetCapturedStdout();
+  EXPECT_EQ(reduced, (std::vector<std::pair<int, int>>{{1990, 3}, {1960, 1}, {1970, 1}}));
+  EXPECT_NE(echo.find("reading in: WYDIV8 "), std::string::npos) << echo;
+  EXPECT_NE(echo.find("reading in: WYDIV9   -"), std::string::npos) << echo;
+  EXPECT_NE(echo.find("reading in: WYDIV91961"), std::string::npos) << echo;
 }
 
 using PrescanDeathTest = Prescan;
