@@ -212,17 +212,14 @@ inline bool plain_number(const char* base, const PlannedField& f, std::uint32_t&
   return true;
 }
 
-// A planned field as the walk reads it: a plain number from its sixteen
-// columns, any other field character by character.
+// A planned field as the walk reads it, when it is a plain number from its
+// sixteen columns: true with `out` set, or false to leave it to read_field.
 template <typename T>
-inline bool read_windowed(const char* base, const PlannedField& f, std::string_view line, T& out,
-                   bool& digitless) {
+inline bool read_windowed(const char* base, const PlannedField& f, T& out) {
   std::uint32_t m = 0;
   int exp10 = 0;
   bool negative = false;
-  if (f.window == 0 || !plain_number(base, f, m, exp10, negative))
-    return read_field(f, line, out, digitless);
-  digitless = false;
+  if (f.window == 0 || !plain_number(base, f, m, exp10, negative)) return false;
   // the sign without a branch either
   if (f.integer) {
     std::int32_t i = static_cast<std::int32_t>(m);
@@ -234,6 +231,13 @@ inline bool read_windowed(const char* base, const PlannedField& f, std::string_v
   if constexpr (std::is_integral_v<T>) out = to_int32(d);
   else out = to_real32(d);
   return true;
+}
+
+// A comma within the columns of the fields: it ends a numeric field early
+// and moves every field after it, which only the walk follows.
+bool comma_among_fields(const YearLinePlan& plan, std::string_view line) {
+  std::size_t scanned = std::min(line.size(), static_cast<std::size_t>(plan.end));
+  return scanned > 0 && std::memchr(line.data(), ',', scanned) != nullptr;
 }
 
 }  // namespace
@@ -263,11 +267,10 @@ ColumnMasks classify(const char* p) { return classify_columns(p); }
 
 PlanRead read_by_plan(const YearLinePlan& plan, std::string_view line, std::int32_t& year,
                       std::array<float, 12>& months, std::uint32_t& digitless) {
-  // a comma ends a numeric field early and moves every field after it
-  std::size_t scanned = std::min(line.size(), static_cast<std::size_t>(plan.end));
-  if (scanned > 0 && std::memchr(line.data(), ',', scanned)) return PlanRead::walk;
-  if (std::endian::native != std::endian::little || plan.reach > kMaxWindowedColumns)
+  if (std::endian::native != std::endian::little || plan.reach > kMaxWindowedColumns) {
+    if (comma_among_fields(plan, line)) return PlanRead::walk;
     return read_fields(plan, line, year, months, digitless);
+  }
   // the columns come from the line itself; a line shorter than the plan's
   // reach is copied between blanks first
   const char* base = line.data();
@@ -277,14 +280,25 @@ PlanRead read_by_plan(const YearLinePlan& plan, std::string_view line, std::int3
     if (!line.empty()) std::memcpy(copy.data(), line.data(), line.size());
     base = copy.data();
   }
+  // A plain field holds no comma, and a comma outside the fields changes
+  // nothing: the line is looked at for one only when a field is not plain.
   std::uint32_t marks = 0;
-  bool none = false;
-  if (!read_windowed(base, plan.fields[0], line, year, none)) return PlanRead::no_year_line;
-  marks |= none ? 1u : 0u;
+  bool looked = false;
+  auto other = [&](const PlannedField& f, auto& out, std::uint32_t bit) {
+    if (!looked && comma_among_fields(plan, line)) return PlanRead::walk;
+    looked = true;
+    bool none = false;
+    if (!read_field(f, line, out, none)) return PlanRead::no_year_line;
+    marks |= none ? bit : 0u;
+    return PlanRead::year_line;
+  };
+  if (!read_windowed(base, plan.fields[0], year)) {
+    if (PlanRead r = other(plan.fields[0], year, 1u); r != PlanRead::year_line) return r;
+  }
   for (std::size_t m = 0; m < 12; ++m) {
-    if (!read_windowed(base, plan.fields[m + 1], line, months[m], none))
-      return PlanRead::no_year_line;
-    marks |= none ? 1u << (m + 1) : 0u;
+    if (read_windowed(base, plan.fields[m + 1], months[m])) continue;
+    if (PlanRead r = other(plan.fields[m + 1], months[m], 1u << (m + 1)); r != PlanRead::year_line)
+      return r;
   }
   digitless = marks;
   return PlanRead::year_line;
