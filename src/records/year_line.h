@@ -57,15 +57,17 @@ enum class PlanRead : std::uint8_t {
 };
 
 // Reads `line` by a fixed plan. Each field is read from the sixteen columns
-// that end with it: which of them hold a blank, a digit, a point or a sign is
-// found in one step, and a plain field (blanks, a sign, up to eight
-// characters of digits and at most one point up to the field's end) is
-// checked and converted as one 64-bit word, without a branch on its
-// characters: the lengths of the numbers change from field to field and line
-// to line, which a loop over the characters mispredicts. Any other field is
-// read by a quick parse of the common field or by the record layer's field
-// editor, exactly as the walk reads it. Bit 0 of `digitless` stands for the
-// year, bit m for month m (1 to 12); the year-line rule is not applied here.
+// that end with it: which of them hold a blank, a digit or a point is found
+// in one step, and a plain field (blanks, a sign, up to eight characters of
+// digits and at most one point up to the field's end) is checked and
+// converted as one 64-bit word, without a branch on its characters: the
+// lengths of the numbers change from field to field and line to line, which
+// a loop over the characters mispredicts. Any other field is read by a quick
+// parse of the common field or by the record layer's field editor, exactly
+// as the walk reads it; only then is the line looked at for a comma, since a
+// plain field holds none and a comma outside the fields changes nothing.
+// Bit 0 of `digitless` stands for the year, bit m for month m (1 to 12); the
+// year-line rule is not applied here.
 PlanRead read_by_plan(const YearLinePlan& plan, std::string_view line, std::int32_t& year,
                       std::array<float, 12>& months, std::uint32_t& digitless);
 
