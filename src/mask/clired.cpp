@@ -47,8 +47,7 @@ void add_missing_years(StationData& d, std::int64_t years, float flag, const std
 
 bool read_year_line(const RunSettings& s, std::string_view line, std::int32_t& IYR,
                     std::array<float, 12>& CL) {
-  return read(internal(line), held(view(s.FRM)), {to(IYR), to(std::span<float>(CL))},
-              kOnError) == IoStatus::ok;
+  return read_year_record(view(s.FRM), line, s.FLAG, IYR, CL);
 }
 
 bool is_blank_line(std::string_view line) {
