@@ -8,6 +8,7 @@
 //   "Year Jan Feb ... Dec Annual"       column titles, skipped
 //   "Little Rock AR"                    any other line may name a station
 #include <array>
+#include <cstring>
 
 #include "cli/messages.h"
 #include "layouts/fields.h"
@@ -51,6 +52,67 @@ bool is_missing_mark(std::string_view field) {
   return equals_lower(field, "na") || equals_lower(field, "nan");
 }
 
+bool is_digit(char c) { return c >= '0' && c <= '9'; }
+
+// Exact powers of ten in double precision.
+constexpr double kPow10[] = {1e0, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8, 1e9, 1e10, 1e11, 1e12};
+
+// The common year line, cut in one pass: a year of at most 9 digits and
+// twelve plain numbers ("-5.2", "12", at most 12 digits) or, with a
+// separator, empty fields; the same values as the rules in general give
+// (read_number's fast path, the flag for an empty field). False for any
+// other line, which then takes the general rules.
+bool plain_year_line(std::string_view line, bool separated, float flag, CutLine& out) {
+  const char* p = line.data();
+  const char* const end = p + line.size();
+  auto blank = [](char c) { return c == ' ' || c == '\r'; };
+  auto at_separator = [&](const char* q) {
+    return q == end || (separated ? (*q == ',' || *q == '\t') : (blank(*q) || *q == '\t'));
+  };
+  while (p < end && (blank(*p) || (!separated && *p == '\t'))) ++p;
+  bool negative = false;
+  if (p < end && (*p == '-' || *p == '+')) negative = *p++ == '-';
+  std::int32_t year = 0;
+  const char* digits = p;
+  for (; p < end && is_digit(*p); ++p) year = year * 10 + (*p - '0');
+  if (p == digits || p - digits > 9) return false;
+  while (separated && p < end && blank(*p)) ++p;
+  if (!at_separator(p) || p == end) return false;
+  out.year = negative ? -year : year;
+  for (std::size_t m = 0; m < 12; ++m) {
+    // p stands on the separator before the field
+    if (p == end) return false;
+    if (separated) ++p;
+    while (p < end && (blank(*p) || (!separated && *p == '\t'))) ++p;
+    if (separated && (p == end || *p == ',' || *p == '\t')) {
+      out.months[m] = flag;  // an empty field
+      continue;
+    }
+    if (p == end) return false;
+    bool minus = false;
+    if (*p == '-' || *p == '+') minus = *p++ == '-';
+    std::int64_t v = 0;
+    int n = 0, after_point = -1;
+    for (; p < end; ++p) {
+      if (is_digit(*p)) {
+        v = v * 10 + (*p - '0');
+        ++n;
+        if (after_point >= 0) ++after_point;
+      } else if (*p == '.' && after_point < 0) {
+        after_point = 0;
+      } else {
+        break;
+      }
+    }
+    if (n == 0 || n > 12) return false;
+    while (separated && p < end && blank(*p)) ++p;
+    if (!at_separator(p)) return false;
+    double d = static_cast<double>(v) / kPow10[after_point > 0 ? after_point : 0];
+    out.months[m] = static_cast<float>(minus ? -d : d);
+  }
+  return true;
+}
+
 LineKind bad(CutLine& out, std::string reason) {
   out.reason = std::move(reason);
   return out.kind = LineKind::bad;
@@ -61,8 +123,10 @@ LineKind bad(CutLine& out, std::string reason) {
 LineKind cut_free(std::string_view line, const CutSettings& c, CutLine& out) {
   out.name = out.name2 = out.place = {};
   line = without_bom(line);
+  const bool separated = std::memchr(line.data(), ',', line.size()) ||
+                         std::memchr(line.data(), '\t', line.size());
+  if (plain_year_line(line, separated, c.flag, out)) return out.kind = LineKind::year;
   if (is_empty_line(line) || is_comment_line(line)) return out.kind = LineKind::nothing;
-  const bool separated = line.find_first_of("\t,") != std::string_view::npos;
   // a spreadsheet's empty row is separators alone
   if (separated && line.find_first_not_of(" \t\r,\"") == std::string_view::npos)
     return out.kind = LineKind::nothing;

@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <cstdint>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -141,6 +143,39 @@ TEST(FreeLayout, RefusedLinesSayWhy) {
     CutLine out;
     ASSERT_EQ(cut_free(c.line, CutSettings{}, out), LineKind::bad) << c.line;
     EXPECT_EQ(out.reason, c.reason);
+  }
+}
+
+// Common year lines are cut in one pass; a quoted year sends the same line
+// through the general rules, which must give every month bit for bit alike.
+TEST(FreeLayout, OnePassAndGeneralRulesAgree) {
+  std::uint32_t state = 15u;
+  auto next = [&state](std::uint32_t n) {
+    state = state * 1664525u + 1013904223u;
+    return (state >> 8) % n;
+  };
+  const char* pieces[] = {"0", "7", "12", "123456789012", "99999", "5", "0000"};
+  for (int i = 0; i < 3000; ++i) {
+    const char separator = " ,\t"[i % 3];
+    std::string year = std::to_string(static_cast<int>(next(4000)) - 1000);
+    std::string rest;
+    for (int m = 0; m < 12; ++m) {
+      rest += separator;
+      if (separator != ' ' && next(10) == 0) continue;  // an empty field
+      std::string v = next(3) == 0 ? "-" : next(5) == 0 ? "+" : "";
+      v += pieces[next(7)];
+      if (next(2)) v += std::string(".") + pieces[next(7)];
+      if (next(6) == 0) v = std::string(".") + pieces[next(4)];
+      if (separator != ' ' && next(8) == 0) v = " " + v + " ";
+      rest += v;
+    }
+    CutLine plain, general;
+    CutSettings c;
+    ASSERT_EQ(cut_free(year + rest, c, plain), LineKind::year) << year + rest;
+    ASSERT_EQ(cut_free("\"" + year + "\"" + rest, c, general), LineKind::year) << year + rest;
+    EXPECT_EQ(plain.year, general.year);
+    EXPECT_EQ(std::memcmp(plain.months.data(), general.months.data(), sizeof plain.months), 0)
+        << year + rest;
   }
 }
 
