@@ -74,8 +74,11 @@ bool plain_year_line(std::string_view line, bool separated, float flag, CutLine&
   if (p < end && (*p == '-' || *p == '+')) negative = *p++ == '-';
   std::int32_t year = 0;
   const char* digits = p;
-  for (; p < end && is_digit(*p); ++p) year = year * 10 + (*p - '0');
-  if (p == digits || p - digits > 9) return false;
+  for (; p < end && is_digit(*p); ++p) {
+    if (p - digits == 9) return false;  // beyond the years a line may carry, or near
+    year = year * 10 + (*p - '0');
+  }
+  if (p == digits) return false;
   while (separated && p < end && blank(*p)) ++p;
   if (!at_separator(p) || p == end) return false;
   out.year = negative ? -year : year;
@@ -95,8 +98,8 @@ bool plain_year_line(std::string_view line, bool separated, float flag, CutLine&
     int n = 0, after_point = -1;
     for (; p < end; ++p) {
       if (is_digit(*p)) {
+        if (++n > 12) return false;
         v = v * 10 + (*p - '0');
-        ++n;
         if (after_point >= 0) ++after_point;
       } else if (*p == '.' && after_point < 0) {
         after_point = 0;
@@ -104,7 +107,7 @@ bool plain_year_line(std::string_view line, bool separated, float flag, CutLine&
         break;
       }
     }
-    if (n == 0 || n > 12) return false;
+    if (n == 0) return false;
     while (separated && p < end && blank(*p)) ++p;
     if (!at_separator(p)) return false;
     double d = static_cast<double>(v) / kPow10[after_point > 0 ? after_point : 0];

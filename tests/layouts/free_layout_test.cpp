@@ -49,6 +49,8 @@ TEST(FreeLayout, YearLinesInEveryForm) {
        "  1994 NA na NaN NAN - *** * -999.9 -999.90 0 -0 0.000",
        1994,
        {M, M, M, M, M, M, M, M, M, v(0), v(0), v(0)}},
+      {"the largest year, nine digits", "999999999 1 2 3 4 5 6 7 8 9 10 11 12", 999999999,
+       {v(1), v(2), v(3), v(4), v(5), v(6), v(7), v(8), v(9), v(10), v(11), v(12)}},
       {"signs, points and exponents as written",
        "-50 +1.5 .5 5. 1e2 2.5E-1 -0.01 123456.75 7 8 9 10 11",
        -50,
@@ -138,6 +140,8 @@ TEST(FreeLayout, RefusedLinesSayWhy) {
        "month 1 is 'Northern Valley', neither a number nor a missing-value mark (empty, NA, NaN, "
        "-, asterisks or the flag -999.9)"},
       {"1000000000 1 2 3 4 5 6 7 8 9 10 11 12", "year 1000000000 is out of range"},
+      {"-12345678901234567890,1,2,3,4,5,6,7,8,9,10,11,12",
+       "year -12345678901234567890 is out of range"},
   };
   for (const Case& c : cases) {
     CutLine out;
