@@ -1,0 +1,174 @@
+// The free layout: a year and twelve values per line, as the ASCII and CSV
+// exports of climate-data portals and spreadsheets write them.
+//
+//   "1990 -5.2 -3.1 0.4 ..."            runs of blanks separate the fields
+//   "1990,-5.2,,0.4,...,12.1,Annual"    a tab or a comma on the line: tabs and
+//                                       commas alone separate, "" is a field
+//   "# exported 2024-01-05"             a comment
+//   "Year Jan Feb ... Dec Annual"       column titles, skipped
+//   "Little Rock AR"                    any other line may name a station
+#include <array>
+#include <cstring>
+
+#include "cli/messages.h"
+#include "layouts/fields.h"
+#include "layouts/layout.h"
+#include "layouts/layout_messages.h"
+#include "mask/clired.h"
+
+namespace versel {
+namespace {
+
+constexpr std::array<std::string_view, 12> kMonthTitles{"jan", "feb", "mar", "apr", "may", "jun",
+                                                         "jul", "aug", "sep", "oct", "nov", "dec"};
+
+// A column title of month m (0 = January): letters only, the first three
+// its abbreviation in any case ("Jan", "JAN", "January").
+bool is_month_title(std::string_view field, std::size_t m) {
+  if (field.size() < 3) return false;
+  for (char c : field)
+    if (!((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'))) return false;
+  return equals_lower(field.substr(0, 3), kMonthTitles[m]);
+}
+
+// Titles of the twelve months in order, first or after one title of the
+// year column; titles of annual or seasonal columns may follow.
+bool is_title_row(const Fields& f) {
+  for (std::size_t first = 0; first <= 1; ++first) {
+    if (f.count < first + 12) continue;
+    bool months = true;
+    for (std::size_t m = 0; m < 12 && months; ++m) months = is_month_title(f.at[first + m], m);
+    if (months) return true;
+  }
+  return false;
+}
+
+// The marks of a missing month besides the flag: an empty field, NA, NaN
+// (any case), a lone "-", or only asterisks (what a fixed-width writer
+// prints for a value that does not fit).
+bool is_missing_mark(std::string_view field) {
+  if (field.empty() || field == "-") return true;
+  if (field.find_first_not_of('*') == std::string_view::npos) return true;
+  return equals_lower(field, "na") || equals_lower(field, "nan");
+}
+
+bool is_digit(char c) { return c >= '0' && c <= '9'; }
+
+// Exact powers of ten in double precision.
+constexpr double kPow10[] = {1e0, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8, 1e9, 1e10, 1e11, 1e12};
+
+// The common year line, cut in one pass: a year of at most 9 digits and
+// twelve plain numbers ("-5.2", "12", at most 12 digits) or, with a
+// separator, empty fields; the same values as the rules in general give
+// (read_number's fast path, the flag for an empty field). False for any
+// other line, which then takes the general rules.
+bool plain_year_line(std::string_view line, bool separated, float flag, CutLine& out) {
+  const char* p = line.data();
+  const char* const end = p + line.size();
+  auto blank = [](char c) { return c == ' ' || c == '\r'; };
+  auto at_separator = [&](const char* q) {
+    return q == end || (separated ? (*q == ',' || *q == '\t') : (blank(*q) || *q == '\t'));
+  };
+  while (p < end && (blank(*p) || (!separated && *p == '\t'))) ++p;
+  bool negative = false;
+  if (p < end && (*p == '-' || *p == '+')) negative = *p++ == '-';
+  std::int32_t year = 0;
+  const char* digits = p;
+  for (; p < end && is_digit(*p); ++p) {
+    if (p - digits == 9) return false;  // beyond the years a line may carry, or near
+    year = year * 10 + (*p - '0');
+  }
+  if (p == digits) return false;
+  while (separated && p < end && blank(*p)) ++p;
+  if (!at_separator(p) || p == end) return false;
+  out.year = negative ? -year : year;
+  for (std::size_t m = 0; m < 12; ++m) {
+    // p stands on the separator before the field
+    if (p == end) return false;
+    if (separated) ++p;
+    while (p < end && (blank(*p) || (!separated && *p == '\t'))) ++p;
+    if (separated && (p == end || *p == ',' || *p == '\t')) {
+      out.months[m] = flag;  // an empty field
+      continue;
+    }
+    if (p == end) return false;
+    bool minus = false;
+    if (*p == '-' || *p == '+') minus = *p++ == '-';
+    std::int64_t v = 0;
+    int n = 0, after_point = -1;
+    for (; p < end; ++p) {
+      if (is_digit(*p)) {
+        if (++n > 12) return false;
+        v = v * 10 + (*p - '0');
+        if (after_point >= 0) ++after_point;
+      } else if (*p == '.' && after_point < 0) {
+        after_point = 0;
+      } else {
+        break;
+      }
+    }
+    if (n == 0) return false;
+    while (separated && p < end && blank(*p)) ++p;
+    if (!at_separator(p)) return false;
+    double d = static_cast<double>(v) / kPow10[after_point > 0 ? after_point : 0];
+    out.months[m] = static_cast<float>(minus ? -d : d);
+  }
+  return true;
+}
+
+LineKind bad(CutLine& out, std::string reason) {
+  out.reason = std::move(reason);
+  return out.kind = LineKind::bad;
+}
+
+}  // namespace
+
+LineKind cut_free(std::string_view line, const CutSettings& c, CutLine& out) {
+  out.name = out.name2 = out.place = {};
+  line = without_bom(line);
+  const bool separated = std::memchr(line.data(), ',', line.size()) ||
+                         std::memchr(line.data(), '\t', line.size());
+  if (plain_year_line(line, separated, c.flag, out)) return out.kind = LineKind::year;
+  if (is_empty_line(line) || is_comment_line(line)) return out.kind = LineKind::nothing;
+  // a spreadsheet's empty row is separators alone
+  if (separated && line.find_first_not_of(" \t\r,\"") == std::string_view::npos)
+    return out.kind = LineKind::nothing;
+  Fields f;
+  if (separated) split_on(line, "\t,", f);
+  else split_on_blanks(line, f);
+
+  std::int64_t year = 0;
+  if (f.count > 1 && read_integer(f.at[0], year)) {
+    if (f.count < 13) return bad(out, compose(kMsgFreeTruncated, {std::to_string(f.count)}));
+    if (year < -kMaxYearMagnitude || year > kMaxYearMagnitude)
+      return bad(out, compose(kMsgYearOutOfRange, {f.at[0]}));
+    out.year = static_cast<std::int32_t>(year);
+    for (std::size_t m = 0; m < 12; ++m) {
+      std::string_view field = f.at[m + 1];
+      float& v = out.months[m];
+      if (is_missing_mark(field)) {
+        v = c.flag;
+        continue;
+      }
+      switch (read_number(field, v)) {
+        case NumberRead::ok: break;  // a value equal to the flag is the flag
+        case NumberRead::not_number:
+          return bad(out, compose(kMsgFreeMonth,
+                                  {std::to_string(m + 1), quoted(field), number_text(c.flag)}));
+        case NumberRead::out_of_range:
+          return bad(out, compose(kMsgMonthOutOfRange, {std::to_string(m + 1), quoted(field)}));
+      }
+    }
+    return out.kind = LineKind::year;
+  }
+  if (is_title_row(f)) return out.kind = LineKind::nothing;
+  // a name line: the line itself, without the empty cells a spreadsheet
+  // adds after it
+  std::size_t first = line.find_first_not_of(" \t\r");
+  std::size_t last = line.find_last_not_of(" \t\r,");
+  out.name = line.substr(first, last + 1 - first);
+  out.place = f.at[0];
+  return out.kind = LineKind::name;
+}
+
+}  // namespace versel

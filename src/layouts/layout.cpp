@@ -1,0 +1,12 @@
+// The table of layouts.
+#include "layouts/layout.h"
+
+namespace versel {
+
+const Layout* find_layout(std::string_view name) {
+  for (const Layout& l : kLayouts)
+    if (l.name == name) return &l;
+  return nullptr;
+}
+
+}  // namespace versel
