@@ -36,7 +36,7 @@ void make_matrix(const RunSettings& s, ResultTables& t, std::int32_t ncv) {
 
 }  // namespace
 
-void collect_and_write(const RunSettings& s) {
+RunTotals collect_and_write(const RunSettings& s) {
   ResultTables t;
   if (s.FMTCTRL == kMat) {
     clired2(s, t);
@@ -45,6 +45,7 @@ void collect_and_write(const RunSettings& s) {
   station_loop(s, t);
   if (s.FMTCTRL == kMat) write_mat(s, t);
   if (s.FMTCTRL == kGrd) write_grd(s, t);
+  return RunTotals{t.NGRID, t.labelled, t.first_label, t.last_label};
 }
 
 }  // namespace versel
