@@ -69,7 +69,8 @@ std::vector<std::string> failure_message(const Failure& f) {
       std::string first = line > 0 ? "line " + number(line) : std::string("a line");
       first += " does not fit the format ";
       first += without_blanks(f.format);
-      return {first + ": " + reason, "line: " + std::string(f.unit.text.substr(0, kLineLength))};
+      return {first + ": " + reason,
+              "line: " + std::string(without_blanks(f.unit.text.substr(0, kLineLength)))};
     }
     case UnitKind::console:
       return {(f.statement == "READ" ? "standard input: " : "standard output: ") + reason};

@@ -1,6 +1,8 @@
 // The end-to-end scenarios of versel. Every folder beside this file that
-// holds a `stdin` file is one run of the real binary:
-//   stdin             the typed answers, one per line
+// holds a `stdin` or an `args` file is one run of the real binary:
+//   stdin             the typed answers, one per line (absent: an empty input)
+//   args              the command-line arguments, one per line, an empty
+//                     line an empty argument (absent: none, the dialogue)
 //   files/            files placed in a fresh working directory (optional)
 //   cwd               a folder inside it to start versel in (optional)
 //   about             what the scenario shows, for the reader (optional)
@@ -31,7 +33,7 @@ constexpr int kTimeLimitSeconds = 20;
 std::vector<std::string> scenario_names() {
   std::vector<std::string> names;
   for (const fs::directory_entry& e : fs::directory_iterator(VERSEL_SCENARIOS))
-    if (e.is_directory() && fs::exists(e.path() / "stdin"))
+    if (e.is_directory() && (fs::exists(e.path() / "stdin") || fs::exists(e.path() / "args")))
       names.push_back(e.path().filename().string());
   std::sort(names.begin(), names.end());
   return names;
@@ -70,8 +72,12 @@ TEST_P(Scenario, RunsAsExpected) {
   if (fs::exists(dir / "cwd")) cwd = work / trimmed(scenario::read_file(dir / "cwd"));
   fs::create_directories(cwd);
 
-  int status = scenario::run_binary(VERSEL_BINARY, cwd, dir / "stdin", run / "stdout",
-                                    run / "stderr", kTimeLimitSeconds);
+  fs::path in = dir / "stdin";
+  if (!fs::exists(in)) in = "/dev/null";
+  std::vector<std::string> args;
+  if (fs::exists(dir / "args")) args = scenario::arguments_of(scenario::read_file(dir / "args"));
+  int status = scenario::run_binary(VERSEL_BINARY, cwd, in, run / "stdout", run / "stderr",
+                                    kTimeLimitSeconds, args);
   scenario::write_file(run / "status", std::to_string(status) + "\n");
   SCOPED_TRACE("outputs of this run: " + run.string());
 
