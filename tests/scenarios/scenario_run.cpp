@@ -85,6 +85,19 @@ void write_file(const std::filesystem::path& p, const std::string& bytes) {
   f << bytes;
 }
 
+std::map<std::string, std::string> files_below(const std::filesystem::path& root) {
+  namespace fs = std::filesystem;
+  std::map<std::string, std::string> files;
+  if (!fs::exists(root)) return files;
+  for (const fs::directory_entry& e : fs::recursive_directory_iterator(root)) {
+    // lexically: a link is named by its own path, not by where it leads
+    std::string name = e.path().lexically_relative(root).string();
+    if (e.is_symlink()) files[name] = "-> " + fs::read_symlink(e.path()).string();
+    else if (e.is_regular_file()) files[name] = read_file(e.path());
+  }
+  return files;
+}
+
 namespace {
 
 std::string visible(std::string_view line) {

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <filesystem>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -27,6 +28,10 @@ std::string read_file(const std::filesystem::path& p);
 // blanks: a temporary file left behind shows here.
 std::string listing(const std::filesystem::path& dir);
 void write_file(const std::filesystem::path& p, const std::string& bytes);
+
+// Every file below `root` by its relative path, with its bytes; a link shows
+// as "-> " and its target. Empty when `root` does not exist.
+std::map<std::string, std::string> files_below(const std::filesystem::path& root);
 
 // The first difference of two texts, line by line, with carriage returns,
 // tabs and a missing last line end made visible; empty when they are equal.

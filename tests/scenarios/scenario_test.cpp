@@ -39,20 +39,6 @@ std::vector<std::string> scenario_names() {
   return names;
 }
 
-// Every file below `root` by its relative path, with its bytes; a link shows
-// as "-> " and its target.
-std::map<std::string, std::string> files_below(const fs::path& root) {
-  std::map<std::string, std::string> files;
-  if (!fs::exists(root)) return files;
-  for (const fs::directory_entry& e : fs::recursive_directory_iterator(root)) {
-    // lexically: a link is named by its own path, not by where it leads
-    std::string name = e.path().lexically_relative(root).string();
-    if (e.is_symlink()) files[name] = "-> " + fs::read_symlink(e.path()).string();
-    else if (e.is_regular_file()) files[name] = scenario::read_file(e.path());
-  }
-  return files;
-}
-
 std::string trimmed(std::string s) {
   while (!s.empty() && (s.back() == '\n' || s.back() == '\r' || s.back() == ' ')) s.pop_back();
   return s;
@@ -94,8 +80,8 @@ TEST_P(Scenario, RunsAsExpected) {
   EXPECT_EQ(scenario::first_difference(expected_err, scenario::read_file(run / "stderr")), "")
       << "standard error";
 
-  std::map<std::string, std::string> expected = files_below(dir / "expected" / "files");
-  std::map<std::string, std::string> actual = files_below(work);
+  std::map<std::string, std::string> expected = scenario::files_below(dir / "expected" / "files");
+  std::map<std::string, std::string> actual = scenario::files_below(work);
   for (const auto& [name, bytes] : expected) {
     auto it = actual.find(name);
     if (it == actual.end()) {
