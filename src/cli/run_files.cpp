@@ -176,7 +176,10 @@ int run_command_line(std::span<const char* const> args) {
   set_console_output(ConsoleOutput::discarded);
   const RunSettings base = settings_of(request);
   const int variables = analyse_mask(base.MASK).NCV;
-  const bool progress = !request.quiet && ::isatty(STDERR_FILENO) == 1;
+  // a progress line between the lines of "-o -" on the same terminal would
+  // garble them
+  const bool progress = !request.quiet && ::isatty(STDERR_FILENO) == 1 &&
+                        !(request.output == kStandardOutput && ::isatty(STDOUT_FILENO) == 1);
   KeptFiles kept = kept_files(request.files);
   int status = kExitDone;
   for (const std::string& file : request.files) {
