@@ -44,12 +44,14 @@ int to_standard_output(std::string_view text) {
   return kExitRunFailed;
 }
 
-// A file by its device and inode: two names of one file have one identity.
+// A regular file by its device and inode: two names of one file have one
+// identity. A device such as /dev/null has none: any number of outputs may
+// go there.
 using FileId = std::pair<dev_t, ino_t>;
 
 std::optional<FileId> identity(const std::string& name) {
   struct stat st {};
-  if (::stat(name.c_str(), &st) != 0) return std::nullopt;
+  if (::stat(name.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return std::nullopt;
   return FileId{st.st_dev, st.st_ino};
 }
 
