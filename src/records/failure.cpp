@@ -15,6 +15,18 @@
 namespace versel {
 namespace {
 
+// The texts of raised failures (failure_message).
+constexpr std::string_view kLine = "line ";
+constexpr std::string_view kSomeLine = "a line";
+constexpr std::string_view kDoesNotFit = " does not fit the format ";
+constexpr std::string_view kShownLine = "line: ";
+constexpr std::string_view kCannotCreate = "cannot create ";
+constexpr std::string_view kCannotWrite = "cannot write ";
+constexpr std::string_view kEmptyFile = "the file is empty";
+constexpr std::string_view kNoLineAfter = "no line after line ";
+constexpr std::string_view kStandardInput = "standard input: ";
+constexpr std::string_view kStandardOutput = "standard output: ";
+
 bool raising() { return units().failure_mode == FailureMode::raise; }
 
 std::string number(std::int64_t n) { return std::to_string(n); }
@@ -63,17 +75,17 @@ FailureMode failure_mode() { return units().failure_mode; }
 std::vector<std::string> failure_message(const Failure& f) {
   const std::string& reason = f.message;
   const std::int64_t line = record_number(kDataUnit);
+  std::string first;
   switch (f.unit.kind) {
-    case UnitKind::internal: {
+    case UnitKind::internal:
       // a line of the data file read again through another format: the header
-      std::string first = line > 0 ? "line " + number(line) : std::string("a line");
-      first += " does not fit the format ";
+      first = line > 0 ? std::string(kLine) + number(line) : std::string(kSomeLine);
+      first += kDoesNotFit;
       first += without_blanks(f.format);
       return {first + ": " + reason,
-              "line: " + std::string(without_blanks(f.unit.text.substr(0, kLineLength)))};
-    }
+              std::string(kShownLine) + std::string(without_blanks(f.unit.text.substr(0, kLineLength)))};
     case UnitKind::console:
-      return {(f.statement == "READ" ? "standard input: " : "standard output: ") + reason};
+      return {std::string(f.statement == "READ" ? kStandardInput : kStandardOutput) + reason};
     case UnitKind::file:
       break;
   }
@@ -84,14 +96,14 @@ std::vector<std::string> failure_message(const Failure& f) {
   if (f.statement == "OPEN") {
     // the catcher names the data file; a refused output names itself
     if (data || !f.system) return {reason};
-    return {"cannot create " + name + ": " + reason};
+    return {std::string(kCannotCreate) + name + ": " + reason};
   }
   if (data) {
     if (reason == kMsgReadPastEnd)
-      return {line == 0 ? std::string("the file is empty") : "no line after line " + number(line)};
-    return {"line " + number(line + 1) + ": " + reason};
+      return {line == 0 ? std::string(kEmptyFile) : std::string(kNoLineAfter) + number(line)};
+    return {std::string(kLine) + number(line + 1) + ": " + reason};
   }
-  return {"cannot write " + name + ": " + reason};
+  return {std::string(kCannotWrite) + name + ": " + reason};
 }
 
 void fail(const Failure& f) {
@@ -124,7 +136,8 @@ void fail_run(std::initializer_list<std::string_view> lines) {
 void fail_at_line(std::initializer_list<std::string_view> lines) {
   if (raising()) {
     std::vector<std::string> raised(lines.begin(), lines.end());
-    if (!raised.empty()) raised[0] = "line " + number(record_number(kDataUnit)) + ": " + raised[0];
+    if (!raised.empty())
+      raised[0] = std::string(kLine) + number(record_number(kDataUnit)) + ": " + raised[0];
     throw RunFailure{std::move(raised)};
   }
   fail_run(lines);
