@@ -1,15 +1,18 @@
 // Benchmarks of the record layer's hot paths: reading a year line through a
-// held data format (the format cache lookup included), writing a matrix row
-// of f8.2 fields, the f8.2 edit alone, and the records of a data file at real
-// size (20,000 stations of 120 year lines, some 160 MB, made on first use).
+// held data format (the format cache lookup included) by the general read,
+// by the plan of fixed columns and by the walk, writing a matrix row of f8.2
+// fields, the f8.2 edit alone, and the records of a data file at real size
+// (20,000 stations of 120 year lines, some 160 MB, made on first use).
 #include <benchmark/benchmark.h>
 
 #include <sys/resource.h>
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <cstdio>
 #include <filesystem>
+#include <iterator>
 #include <span>
 #include <string>
 #include <vector>
@@ -19,6 +22,7 @@
 #include "records/io.h"
 #include "records/statements.h"
 #include "records/units.h"
+#include "records/year_line.h"
 
 namespace {
 
@@ -57,6 +61,118 @@ void BM_ReadYearLine(benchmark::State& state) {
       benchmark::Counter(1, benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
 }
 BENCHMARK(BM_ReadYearLine);
+
+// Year lines of the catalogue's formats and of a typed one, as the data
+// sets write them: values with and without a point, a flag now and then, a
+// missing month left blank.
+struct YearLineCase {
+  const char* format;  // held, 30 characters with its blanks
+  const char* label;
+  const char* prefix;  // the columns before the year
+  int width, decimals;
+  bool point;          // values written with their point
+};
+const YearLineCase kYearLineCases[] = {
+    {"(1x,i4,12f5.2)                ", "ukmo sst (1x,i4,12f5.2)", " ", 5, 2, true},
+    {"(1x,i4,12f6.1)                ", "trenberth slp (1x,i4,12f6.1)", " ", 6, 1, true},
+    {"(i4,12f7.3)                   ", "kaplan (i4,12f7.3)", "", 7, 3, true},
+    {"(i4,12f5.1)                   ", "ghcn.v2 (i4,12f5.1)", "", 5, 1, false},
+    {"(1x,i4,12f5.1)                ", "ghcn.v1 (1x,i4,12f5.1)", " ", 5, 1, false},
+    {"(1x,i4,12f6.3)                ", "nadp (1x,i4,12f6.3)", " ", 6, 3, true},
+    {"(1x,i4,12f11.4)               ", "ncar.pdsi (1x,i4,12f11.4)", " ", 11, 4, true},
+    {"(6x,i4,12f7.2)                ", "typed (6x,i4,12f7.2)", "WYDIV8", 7, 2, true},
+};
+
+// Line `i` of a file of the case's layout: the year 1901 + i % 120, values in
+// units of the last decimal as wide as the field allows and within +-50
+// (+-5000 tenths for fields without a point), December blank in one line of
+// fifty.
+std::string year_line_of(const YearLineCase& c, int i) {
+  std::int64_t limit = 1;
+  for (int k = 0; k < c.width - 2; ++k) limit *= 10;
+  std::int64_t scale = 1;
+  for (int k = 0; k < c.decimals; ++k) scale *= 10;
+  limit = std::min(limit - 1, 50 * scale * (c.point ? 1 : 100));
+  std::uint32_t s = static_cast<std::uint32_t>(i + 1) * 2654435761u;
+  std::string line = c.prefix + std::to_string(1901 + i % 120);
+  char field[32];
+  for (int m = 0; m < 12; ++m) {
+    s = s * 1664525u + 1013904223u;
+    std::int64_t units = static_cast<std::int64_t>(s >> 8) % (2 * limit + 1) - limit;
+    if (c.point)
+      std::snprintf(field, sizeof field, "%*.*f", c.width, c.decimals,
+                    static_cast<double>(units) / static_cast<double>(scale));
+    else
+      std::snprintf(field, sizeof field, "%*lld", c.width, static_cast<long long>(units));
+    line += field;
+  }
+  if (i % 50 == 3)
+    line.replace(line.size() - static_cast<std::size_t>(c.width), static_cast<std::size_t>(c.width),
+                 static_cast<std::size_t>(c.width), ' ');
+  return line;
+}
+
+std::vector<std::string> year_lines_of(const YearLineCase& c, std::int64_t n) {
+  std::vector<std::string> lines;
+  for (int i = 0; i < n; ++i) lines.push_back(year_line_of(c, i));
+  return lines;
+}
+
+void count_lines(benchmark::State& state, const YearLineCase& c, std::size_t per_iteration) {
+  state.SetLabel(c.label);
+  state.counters["line"] = benchmark::Counter(
+      static_cast<double>(per_iteration),
+      benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
+}
+
+// Year lines read as the reduction and the pre-scan read them: the format
+// cache, the plan of fixed columns, the rule for fields without a digit.
+// Arguments: the case, and how many different lines are read in turn. A
+// file's lines all differ, and so do the lengths of its numbers: 4096
+// lines keep the processor from learning them by heart, as it learns one
+// line read again and again.
+void BM_ReadYearRecord(benchmark::State& state) {
+  const YearLineCase& c = kYearLineCases[state.range(0)];
+  std::vector<std::string> lines = year_lines_of(c, state.range(1));
+  std::int32_t year = 0;
+  std::array<float, 12> month{};
+  std::int64_t read = 0;
+  for (auto _ : state) {
+    for (const std::string& line : lines) {
+      read += versel::read_year_record(c.format, line, -99.9f, year, month) ? 1 : 0;
+      benchmark::DoNotOptimize(month.data());
+      benchmark::ClobberMemory();
+    }
+  }
+  if (read != state.iterations() * static_cast<std::int64_t>(lines.size()))
+    state.SkipWithError("year line read wrongly");
+  count_lines(state, c, lines.size());
+}
+BENCHMARK(BM_ReadYearRecord)
+    ->ArgsProduct({benchmark::CreateDenseRange(0, std::size(kYearLineCases) - 1, 1), {4096}})
+    ->Args({4, 1});
+
+// The same lines through the general walk with the rule: what every line
+// cost before the plan, and what a format the plan does not cover costs.
+void BM_WalkYearLine(benchmark::State& state) {
+  const YearLineCase& c = kYearLineCases[state.range(0)];
+  std::vector<std::string> lines = year_lines_of(c, state.range(1));
+  const versel::Format& f = versel::cached_format(versel::held(c.format));
+  std::int32_t year = 0;
+  std::array<float, 12> month{};
+  std::int64_t read = 0;
+  for (auto _ : state) {
+    for (const std::string& line : lines) {
+      read += versel::walk_year_line(f, line, -99.9f, year, month) ? 1 : 0;
+      benchmark::DoNotOptimize(month.data());
+      benchmark::ClobberMemory();
+    }
+  }
+  if (read != state.iterations() * static_cast<std::int64_t>(lines.size()))
+    state.SkipWithError("year line read wrongly");
+  count_lines(state, c, lines.size());
+}
+BENCHMARK(BM_WalkYearLine)->Args({0, 4096})->Args({4, 4096})->Args({6, 4096})->Args({4, 1});
 
 // A row of the matrix output: year, season and 500 f8.2 fields.
 void BM_WriteMatrixRow(benchmark::State& state) {

@@ -1,7 +1,9 @@
 // libFuzzer target of the record layer: arbitrary bytes become a format text,
 // its origin and record lines; the format is translated (directly and through
-// the cache), walked by reads of each line and by a write, and the edit
-// routines are called on their own with invariants checked.
+// the cache), walked by reads of each line and by a write, each line is read
+// as a year line by the plan of fixed columns and by the general walk (the
+// two must agree bit for bit), and the edit routines are called on their own
+// with invariants checked.
 //
 // Input layout:
 //   byte 0     flags: bit 0 held origin; bits 1-3 destination set; bit 4
@@ -28,6 +30,7 @@
 #include "records/io.h"
 #include "records/statements.h"
 #include "records/units.h"
+#include "records/year_line.h"
 
 namespace {
 
@@ -168,6 +171,24 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (st == IoStatus::error)
       check(known_read_message(fail.message), "unknown read message", fail.message);
     if (!format.error.empty()) check(st == IoStatus::error, "bad format read without error");
+  }
+
+  // Each line as a year line: through the cache (the plan of fixed columns
+  // when the format has one) and through the general walk, with the real of
+  // bytes 3-6 as the flag.
+  const Format held_format = origin == FormatOrigin::held ? format : translate(text, FormatOrigin::held);
+  for (std::string_view line : lines) {
+    std::int32_t year_read = 0, year_walked = 0;
+    std::array<float, 12> read_months{}, walked_months{};
+    bool read = read_year_record(text, line, given, year_read, read_months);
+    bool walked = walk_year_line(held_format, line, given, year_walked, walked_months);
+    check(read == walked, "year line read and walked differ", line);
+    if (!read) continue;
+    check(year_read == year_walked, "year of a year line", line);
+    for (std::size_t m = 0; m < 12; ++m)
+      check(std::bit_cast<std::uint32_t>(read_months[m]) ==
+                std::bit_cast<std::uint32_t>(walked_months[m]),
+            "month of a year line", line);
   }
 
   // A write of a few values: a year, a season, the reals, a text, a real.

@@ -31,6 +31,8 @@ struct RunSettings {
   FixedText<kFormatTextLength> FRM3{};      // header format: latitude, longitude
   FixedText<kFormatTextLength> FRMOUT{};    // format of the year lines written
   FixedText<kMaskLength> MASK{};            // the climate mask
+  // valid months an average season needs; 0: all of them
+  std::int32_t min_months = 0;
 };
 
 // Fills a text with blanks over its whole length.

@@ -1,7 +1,10 @@
 // The processing steps of a run after the dialogue.
 #include "collect/collection.h"
 
+#include <sys/mman.h>
+
 #include <algorithm>
+#include <cstdlib>
 #include <new>
 #include <string>
 
@@ -14,10 +17,25 @@
 namespace versel {
 namespace {
 
-// Sizes MATRIX from the pre-scan, every cell the flag: a cell that no station
-// fills reads as missing. A table that cannot be allocated ends the run
-// before any output line is written.
-void make_matrix(const RunSettings& s, ResultTables& t, std::int32_t ncv) {
+// Room for `cells` reals, null when there is none. A large table is
+// aligned to 2 MiB and asks for huge pages, so that filling it does not
+// fault once per 4 KiB page.
+float* allocate_cells(std::size_t cells) {
+  constexpr std::size_t kHuge = std::size_t{2} << 20;
+  std::size_t bytes = (cells == 0 ? 1 : cells) * sizeof(float);
+  if (bytes < kHuge) return static_cast<float*>(std::malloc(bytes));
+  bytes = (bytes + kHuge - 1) / kHuge * kHuge;
+  void* p = std::aligned_alloc(kHuge, bytes);
+#ifdef MADV_HUGEPAGE
+  if (p) madvise(p, bytes, MADV_HUGEPAGE);
+#endif
+  return static_cast<float*>(p);
+}
+
+// Sizes MATRIX from the pre-scan; the station loop fills every column, the
+// flag where a station has no value. A table that cannot be allocated ends
+// the run before any output line is written.
+void make_matrix(ResultTables& t, std::int32_t ncv) {
   std::int64_t rows = std::max<std::int64_t>(0, static_cast<std::int64_t>(t.ISTOP) * ncv);
   std::int64_t columns = t.stations;
   // rows below 2e9 x 24 and columns below the lines of a file: their product
@@ -27,22 +45,27 @@ void make_matrix(const RunSettings& s, ResultTables& t, std::int32_t ncv) {
                            std::to_string(columns) + " stations";
   check_memory(what, bytes);
   std::size_t cells = static_cast<std::size_t>(rows) * static_cast<std::size_t>(columns);
-  t.MATRIX.cells.reset(new (std::nothrow) float[cells == 0 ? 1 : cells]);
+  t.MATRIX.cells.reset(allocate_cells(cells));
   if (!t.MATRIX.cells) fail_memory(what, bytes);
-  std::fill_n(t.MATRIX.cells.get(), cells, s.FLAG);
   t.MATRIX.rows = rows;
   t.MATRIX.columns = columns;
 }
 
 }  // namespace
 
+void FreeCells::operator()(float* p) const { std::free(p); }
+
 RunTotals collect_and_write(const RunSettings& s) {
   ResultTables t;
   if (s.FMTCTRL == kMat) {
     clired2(s, t);
-    make_matrix(s, t, analyse_mask(s.MASK).NCV);
+    make_matrix(t, analyse_mask(s.MASK).NCV);
   }
   station_loop(s, t);
+  // columns of stations the pre-scan found and the loop did not read hold
+  // the flag (the two read stations alike: there are none)
+  for (std::int64_t c = t.NGRID + 1; c <= t.MATRIX.columns; ++c)
+    std::fill_n(t.MATRIX.column(c), t.MATRIX.rows, s.FLAG);
   if (s.FMTCTRL == kMat) write_mat(s, t);
   if (s.FMTCTRL == kGrd) write_grd(s, t);
   return RunTotals{t.NGRID, t.labelled, t.first_label, t.last_label};

@@ -9,18 +9,24 @@
 
 namespace versel {
 
+// Frees the cells of a matrix.
+struct FreeCells {
+  void operator()(float* p) const;
+};
+
 // MATRIX(row, column) for rows 1..rows and stations 1..columns, stored by
-// row so that a row of the mat file is contiguous.
+// column: a station's values are filled in one stretch as it is read, and
+// the writer turns blocks of rows around (see write_mat).
 struct Matrix {
-  std::unique_ptr<float[]> cells;
+  std::unique_ptr<float[], FreeCells> cells;
   std::int64_t rows = 0;
   std::int64_t columns = 0;
 
-  float& at(std::int64_t row, std::int64_t column) {
-    return cells[static_cast<std::size_t>((row - 1) * columns + (column - 1))];
+  float* column(std::int64_t c) {
+    return cells.get() + static_cast<std::size_t>((c - 1) * rows);
   }
-  const float* row(std::int64_t r) const {
-    return cells.get() + static_cast<std::size_t>((r - 1) * columns);
+  const float* column(std::int64_t c) const {
+    return cells.get() + static_cast<std::size_t>((c - 1) * rows);
   }
 };
 

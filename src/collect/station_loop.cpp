@@ -3,6 +3,7 @@
 // long-term means (grd), until the data file has no further station.
 #include "collect/station_loop.h"
 
+#include <algorithm>
 #include <span>
 #include <string>
 
@@ -55,24 +56,28 @@ void take_header(const RunSettings& s, StationData& d) {
   }
 }
 
-// Copies a station into its column of MATRIX: output year i goes to the
-// year block of its label, IFC - MIN1 + 1.
-void copy_station(const Station& st, std::int32_t NGRID, ResultTables& t) {
-  if (st.NYC < 1) return;
-  std::int64_t first = static_cast<std::int64_t>(st.IFC) - t.MIN1 + 1;
-  std::int64_t last = first + st.NYC - 1;
+// Fills a station's column of MATRIX: output year i goes to the year block
+// of its label, IFC - MIN1 + 1; every other cell holds the flag.
+void copy_station(const RunSettings& s, const Station& st, std::int32_t NGRID, ResultTables& t) {
   // the pre-scan reads the stations as the loop does: a station that leaves
   // the table is a fault of the program, never written past the table
-  if (NGRID > t.MATRIX.columns || first < 1 || last > t.ISTOP)
+  std::int64_t first = static_cast<std::int64_t>(st.IFC) - t.MIN1 + 1;
+  std::int64_t last = first + st.NYC - 1;
+  if (NGRID > t.MATRIX.columns || (st.NYC >= 1 && (first < 1 || last > t.ISTOP)))
     fail_run({"station " + std::to_string(NGRID) + ": the years " + std::to_string(st.IFC) +
               " to " + std::to_string(st.IFC + st.NYC - 1) +
               " do not fit the rows of the matrix"});
-  std::int64_t r0 = (first - 1) * st.NCV + 1;
-  for (std::int32_t i = 0; i < st.NYC; ++i) {
-    const float* values = st.year(i);
-    for (std::int32_t v = 0; v < st.NCV; ++v)
-      t.MATRIX.at(r0 + static_cast<std::int64_t>(i) * st.NCV + v, NGRID) = values[v];
+  float* column = t.MATRIX.column(NGRID);
+  const std::int64_t rows = t.MATRIX.rows;
+  if (st.NYC < 1) {
+    std::fill_n(column, rows, s.FLAG);
+    return;
   }
+  const std::int64_t r0 = (first - 1) * st.NCV;  // the station's first cell, from 0
+  const std::int64_t n = static_cast<std::int64_t>(st.NYC) * st.NCV;
+  std::fill_n(column, r0, s.FLAG);
+  std::copy_n(st.Y.data(), n, column + r0);
+  std::fill_n(column + r0 + n, rows - r0 - n, s.FLAG);
 }
 
 // The first and last year label over the stations read so far.
@@ -101,7 +106,7 @@ void station_loop(const RunSettings& s, ResultTables& t) {
     else if (s.FMTCTRL == kMat) {
       // one _key line per column of the matrix, in column order
       write_key_line(d.RLAT, d.RLON);
-      copy_station(st, NGRID, t);
+      copy_station(s, st, NGRID, t);
     }
     else if (s.FMTCTRL == kGrd) keep_means(s, d, st, shape.NCV, t);
     t.NCV = st.NCV;

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <span>
 #include <string_view>
+#include <vector>
 
 #include "records/io.h"
 
@@ -16,6 +17,9 @@ bool three_decimals(const RunSettings& s) { return s.IFMT == 3 || s.IFMT == 4; }
 // the count the row format holds: a row of more stations continues the same
 // line ("$") instead of starting a new one.
 constexpr std::size_t kRowFields = 2000;
+
+// The rows of the matrix turned around at once take about this much memory.
+constexpr std::size_t kRowBlockBytes = std::size_t{8} << 20;
 
 }  // namespace
 
@@ -74,18 +78,32 @@ void write_mat(const RunSettings& s, const ResultTables& t) {
   const std::int64_t rows = static_cast<std::int64_t>(t.ISTOP) * t.NCV;
   const std::size_t n = static_cast<std::size_t>(t.NGRID);
   const Unit sea = file_unit(kSeaUnit);
-  for (std::int64_t I = 1; I <= rows; ++I) {
-    std::int32_t year = static_cast<std::int32_t>(t.MIN1 + (I - 1) / t.NCV);
-    std::int32_t season = static_cast<std::int32_t>((I - 1) % t.NCV + 1);
-    std::span<const float> values(t.MATRIX.row(I), n);
-    if (n <= kRowFields) {
-      write(sea, whole, {year, season, reals(values)});
-      continue;
+  // The matrix is kept by station; a block of rows is turned around into
+  // rows, so that both the filling and this reading go through memory in
+  // order.
+  const std::int64_t block = std::clamp<std::int64_t>(
+      static_cast<std::int64_t>(kRowBlockBytes / (sizeof(float) * (n ? n : 1))), 1, 256);
+  std::vector<float> turned(static_cast<std::size_t>(std::min(block, rows)) * n);
+  for (std::int64_t b0 = 1; b0 <= rows; b0 += block) {
+    const std::int64_t b1 = std::min(rows, b0 + block - 1);
+    const std::size_t height = static_cast<std::size_t>(b1 - b0 + 1);
+    for (std::size_t k = 0; k < n; ++k) {
+      const float* from = t.MATRIX.column(static_cast<std::int64_t>(k) + 1) + (b0 - 1);
+      for (std::size_t r = 0; r < height; ++r) turned[r * n + k] = from[r];
     }
-    write(sea, first, {year, season, reals(values.first(kRowFields))});
-    for (std::size_t k = kRowFields; k < n; k += kRowFields) {
-      std::size_t count = std::min(kRowFields, n - k);
-      write(sea, k + count < n ? middle : last, {reals(values.subspan(k, count))});
+    for (std::int64_t I = b0; I <= b1; ++I) {
+      std::int32_t year = static_cast<std::int32_t>(t.MIN1 + (I - 1) / t.NCV);
+      std::int32_t season = static_cast<std::int32_t>((I - 1) % t.NCV + 1);
+      std::span<const float> values(turned.data() + static_cast<std::size_t>(I - b0) * n, n);
+      if (n <= kRowFields) {
+        write(sea, whole, {year, season, reals(values)});
+        continue;
+      }
+      write(sea, first, {year, season, reals(values.first(kRowFields))});
+      for (std::size_t k = kRowFields; k < n; k += kRowFields) {
+        std::size_t count = std::min(kRowFields, n - k);
+        write(sea, k + count < n ? middle : last, {reals(values.subspan(k, count))});
+      }
     }
   }
 }

@@ -52,8 +52,7 @@ void add_missing_years(StationData& d, std::int64_t years, float flag, const std
 
 bool read_year_line(const RunSettings& s, std::string_view line, std::int32_t& IYR,
                     std::array<float, 12>& CL) {
-  return read(internal(line), held(view(s.FRM)), {to(IYR), to(std::span<float>(CL))},
-              kOnError) == IoStatus::ok;
+  return read_year_record(view(s.FRM), line, s.FLAG, IYR, CL);
 }
 
 bool is_blank_line(std::string_view line) {
@@ -116,7 +115,7 @@ void clired(Station& st, const StationData& d, const RunSettings& s, const MaskS
   OutputYears years = output_years(d.year_lines(), d.first_year, shape);
   st.IFC = years.IFC;
   st.NYC = years.NYC;
-  form_variables(d.months, st.NYC, s.MASK, shape, s.FLAG, st);
+  form_variables(d.months, st.NYC, s.MASK, shape, s.FLAG, st, s.min_months);
 }
 
 }  // namespace versel

@@ -17,8 +17,10 @@ namespace versel {
 // header. The pre-scan and the reduction skip the same lines.
 bool is_blank_line(std::string_view line);
 
-// A year line is a line that the data format reads without error: a year
-// and twelve monthly values. False for any other line (a header).
+// A year line is a line that the data format reads without error as a year
+// and twelve monthly values, with a digit in its year field; a month field
+// without a digit is missing (read_year_record of the record layer). False
+// for any other line (a header).
 bool read_year_line(const RunSettings& s, std::string_view line, std::int32_t& IYR,
                     std::array<float, 12>& CL);
 

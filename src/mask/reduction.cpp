@@ -10,7 +10,7 @@ OutputYears output_years(std::int32_t year_lines, std::int32_t first_year, const
 }
 
 void form_variables(const std::vector<float>& months, std::int32_t nyc, const Mask& mask,
-                    const MaskShape& shape, float flag, Station& st) {
+                    const MaskShape& shape, float flag, Station& st, int min_months) {
   if (nyc < 1) return;
   // the last window ends at the last year line
   if (static_cast<std::size_t>(nyc - 1) * 12 + static_cast<std::size_t>(shape.NCM) > months.size())
@@ -20,8 +20,9 @@ void form_variables(const std::vector<float>& months, std::int32_t nyc, const Ma
   float* out = st.Y.data();
   for (std::int32_t i = 0; i < nyc; ++i) {
     const float* window = months.data() + 12 * static_cast<std::size_t>(i);
-    float sm = 0.0f;
-    int ncnt = 0;
+    float sm = 0.0f;       // the sum of the valid months of the season being formed
+    int ncnt = 0;          // its selected months
+    int nvalid = 0;        // its valid months
     bool missing = false;  // a month of the season being formed equals the flag
     for (int j = 0; j < shape.NCM; ++j) {
       char c = mask[static_cast<std::size_t>(j)];
@@ -30,14 +31,30 @@ void form_variables(const std::vector<float>& months, std::int32_t nyc, const Ma
       ++ncnt;
       char kind = shape.SEAS ? c : '2';  // without seasons every month stands alone
       if (kind == '1') {
-        if (v == flag) missing = true;
-        else sm += v;
+        if (v == flag) {
+          missing = true;
+        } else {
+          sm += v;
+          ++nvalid;
+        }
         continue;
       }
       if (kind == '2') {
         sm = (missing || v == flag) ? flag : sm + v;
       } else if (kind == '3') {
-        sm = (missing || v == flag) ? flag : (sm + v) / static_cast<float>(ncnt);
+        if (!missing && v != flag) {
+          sm = (sm + v) / static_cast<float>(ncnt);
+        } else if (min_months > 0) {
+          // the mean of the valid months, when there are enough of them
+          if (v != flag) {
+            sm += v;
+            ++nvalid;
+          }
+          int need = min_months < ncnt ? min_months : ncnt;
+          sm = nvalid >= need && nvalid > 0 ? sm / static_cast<float>(nvalid) : flag;
+        } else {
+          sm = flag;
+        }
       } else if (missing) {
         // any other character closes the season without its own month
         sm = flag;
@@ -45,6 +62,7 @@ void form_variables(const std::vector<float>& months, std::int32_t nyc, const Ma
       *out++ = sm;
       sm = 0.0f;
       ncnt = 0;
+      nvalid = 0;
       missing = false;
     }
   }

@@ -24,9 +24,13 @@ OutputYears output_years(std::int32_t year_lines, std::int32_t first_year, const
 // reads the window of year lines I to I + span - 1. A single month is its
 // value; a season closed by "2" is the sum of its months, by "3" their
 // average over the season's selected months. A month equal to `flag`
-// anywhere in a season makes the season `flag`. Sets st.NCV and sizes st.Y
-// when at least one output year is formed; otherwise st.NCV keeps its value.
+// anywhere in a season makes the season `flag`, except in an average when
+// `min_months` is above 0: the average of a season with missing months is
+// then the mean of its valid months when at least min_months of them are
+// valid (all of them, for a season of fewer months), else `flag`. Sets
+// st.NCV and sizes st.Y when at least one output year is formed; otherwise
+// st.NCV keeps its value.
 void form_variables(const std::vector<float>& months, std::int32_t nyc, const Mask& mask,
-                    const MaskShape& shape, float flag, Station& st);
+                    const MaskShape& shape, float flag, Station& st, int min_months = 0);
 
 }  // namespace versel

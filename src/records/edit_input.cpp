@@ -232,6 +232,19 @@ std::int32_t to_int32(double v) {
   return static_cast<std::int32_t>(v);
 }
 
+bool holds_no_digit(std::string_view field, int base, bool real) {
+  const int digits = base == 16 ? 16 : 10;
+  for (char c : field)
+    if (digit_value(c) < digits) return false;
+  if (!real) return true;
+  // the words that full_real reads as infinity or NaN
+  std::size_t i = 0;
+  while (i < field.size() && is_blank(field[i])) ++i;
+  if (i < field.size() && (field[i] == '+' || field[i] == '-')) ++i;
+  while (i < field.size() && is_blank(field[i])) ++i;
+  return i == field.size() || (upper(field[i]) != 'I' && upper(field[i]) != 'N');
+}
+
 bool edit_logical_in(std::string_view field, bool& out) {
   std::size_t i = 0;
   while (i < field.size() && is_blank(field[i])) ++i;

@@ -31,6 +31,13 @@ inline float to_real32(double v) {
 // at the nearest 32-bit value.
 std::int32_t to_int32(double v);
 
+// Whether a field that an I, B, O, Z, F, E, D or G item reads holds no digit
+// at all: blanks only, a lone sign or point, an exponent letter without
+// digits ("", "   ", "-", " . ", "+e"). `base` 16 counts the letters A to F as
+// digits. A real field that names an infinity or NaN ("INF", " -nan") holds a
+// value: it is not digitless.
+bool holds_no_digit(std::string_view field, int base, bool real);
+
 // Logical field: optional blanks and ".", then T or F (either case). False on
 // anything else.
 bool edit_logical_in(std::string_view field, bool& out);

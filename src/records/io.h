@@ -10,6 +10,7 @@
 // and the exit status is -1 (255).
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <span>
 #include <string>
@@ -65,6 +66,19 @@ inline IoStatus read(Unit unit, FormatText format, DestList dests,
 // Reads the next record of a console or file unit whole, as "(a)" into a text
 // as long as the record: carriage returns dropped, tabs expanded.
 IoStatus read_line(Unit unit, std::string& line, unsigned branches = kNoBranch);
+
+// Reads `line` as a year line through the held data format `format_text`: a
+// year and twelve monthly values. False when it is no year line (`year` and
+// `months` are then unspecified). One rule, for year lines alone: a month
+// field that holds no digit (blanks, a lone "-", "+" or ".", or nothing
+// because the line ends before it) takes `flag`, exactly as if the flag were
+// written there; a year field that holds no digit makes the line no year
+// line. Every other field reads as the format reads it ("0", "0.0" and "-0"
+// are real zeros):
+//     " 1931   53    -  123"         "(1x,i4,12f5.1)": 1931; 5.3, flag, 12.3, nine flags
+//     "WYDIV8       41.10-104.80"    "(6x,i4,12f7.2)": no year line
+bool read_year_record(std::string_view format_text, std::string_view line, float flag,
+                      std::int32_t& year, std::array<float, 12>& months);
 
 void write(Unit unit, FormatText format, std::span<const Value> values);
 inline void write(Unit unit, FormatText format, ValueList values) {

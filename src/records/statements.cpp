@@ -66,7 +66,16 @@ struct ReadState {
   std::size_t pos = 0;
   bool blanks_zero = false;
   int scale = 0;
+  std::uint64_t* digitless = nullptr;  // see read_records
+  int element_no = 0;                  // elements of the list filled so far
 };
+
+// Marks the element being filled when its numeric field holds no digit.
+void mark_digitless(ReadState& st, std::string_view field, ItemKind kind) {
+  if (st.digitless && st.element_no < 64 &&
+      holds_no_digit(field, integer_base(kind), is_real_field(kind)))
+    *st.digitless |= std::uint64_t{1} << st.element_no;
+}
 
 // Cuts the field of a data item at the current position: w characters, fewer
 // at the end of the record; a numeric field also ends at a comma, which it
@@ -93,6 +102,7 @@ std::string_view cut_field(ReadState& st, ItemKind kind, int w) {
 bool read_element(ReadState& st, const FormatItem& it, const Dest& dest, std::int32_t element) {
   char* base = static_cast<char*>(dest.p);
   if (it.kind == ItemKind::Q) {
+    ++st.element_no;
     std::int32_t left = static_cast<std::int32_t>(st.record.size() - st.pos);
     if (dest.kind == ValueKind::int32) std::memcpy(base + 4 * element, &left, 4);
     else if (dest.kind == ValueKind::real32) {
@@ -108,8 +118,11 @@ bool read_element(ReadState& st, const FormatItem& it, const Dest& dest, std::in
   if (dest.kind == ValueKind::text) {
     // a text takes the characters of any field, as an A field would
     edit_text_in(field, w, base + static_cast<std::ptrdiff_t>(dest.len) * element, dest.len);
+    ++st.element_no;
     return true;
   }
+  if (is_numeric_field(it.kind)) mark_digitless(st, field, it.kind);
+  ++st.element_no;
   double v = 0.0;
   bool is_int = false;
   std::int32_t iv = 0;
@@ -141,7 +154,7 @@ bool read_element(ReadState& st, const FormatItem& it, const Dest& dest, std::in
 }  // namespace
 
 IoStatus read_records(Unit unit, const Format& format, std::span<const Dest> dests,
-                      Failure& fail) {
+                      Failure& fail, std::uint64_t* digitless) {
   fail.statement = "READ";
   fail.unit = unit;
   fail.system = false;
@@ -152,6 +165,7 @@ IoStatus read_records(Unit unit, const Format& format, std::span<const Dest> des
   if (!format.error.empty()) return error(format.error);
 
   ReadState st;
+  st.digitless = digitless;
   bool internal_used = false;
   // 0: a record, 1: the end of the data, 2: a failure in `fail`
   auto fetch = [&]() -> int {
@@ -228,7 +242,10 @@ IoStatus read_records(Unit unit, const Format& format, std::span<const Dest> des
           char* base = static_cast<char*>(list.entry().p);
           while (w.repeat_left > 0 && list.element < list.entry().count) {
             double v = 0.0;
-            if (!edit_real_in(cut_field(st, it->kind, it->w), d, st.blanks_zero, st.scale, v))
+            std::string_view field = cut_field(st, it->kind, it->w);
+            mark_digitless(st, field, it->kind);
+            ++st.element_no;
+            if (!edit_real_in(field, d, st.blanks_zero, st.scale, v))
               return error(kMsgIllegalChar);
             float f = to_real32(v);
             std::memcpy(base + 4 * list.element, &f, 4);

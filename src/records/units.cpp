@@ -56,10 +56,10 @@ void start_records() {
   remove_pending_on_signals();
 }
 
-const Format& cached_format(FormatText text) {
+CachedFormat& cached_entry(FormatText text) {
   UnitTable& t = units();
   char origin = text.origin == FormatOrigin::held ? 'h' : 'f';
-  for (const auto* entry : t.recent) {
+  for (auto* entry : t.recent) {
     if (!entry) break;
     const std::string& k = entry->first;
     if (k.size() == text.text.size() + 1 && k[0] == origin &&
@@ -74,7 +74,7 @@ const Format& cached_format(FormatText text) {
       t.formats.clear();
       t.recent.fill(nullptr);
     }
-    it = t.formats.emplace(t.key, translate(text.text, text.origin)).first;
+    it = t.formats.emplace(t.key, CachedFormat{translate(text.text, text.origin), {}, false}).first;
   }
   // the newest first; map nodes stay where they are until the map is cleared
   for (std::size_t i = t.recent.size() - 1; i > 0; --i) t.recent[i] = t.recent[i - 1];

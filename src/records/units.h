@@ -17,6 +17,7 @@
 #include "records/io.h"
 #include "records/progress.h"
 #include "records/replacement.h"
+#include "records/year_line.h"
 
 namespace versel {
 
@@ -32,9 +33,12 @@ struct UnitSlot {
   bool standard = false;    // `out` is the process's standard output
 };
 
-struct FormatCacheEntry {
-  std::string key;  // origin character, then the text
+// A translated format as the cache keeps it, with the fixed columns of its
+// year line once the format has read one.
+struct CachedFormat {
   Format format;
+  YearLinePlan year_line;
+  bool year_line_planned = false;
 };
 
 struct UnitTable {
@@ -42,12 +46,13 @@ struct UnitTable {
   std::string line;         // a record that needed its tabs or CRs edited
   std::string console_line; // the last line typed
   std::string out;          // records of the statement being written
-  // translated formats, kept while their text is unchanged
-  std::unordered_map<std::string, Format> formats;
+  // translated formats, kept while their text is unchanged; the key is the
+  // origin character, then the text
+  std::unordered_map<std::string, CachedFormat> formats;
   std::string key;          // scratch for the cache lookup
   // the formats used last, looked at before the map: a station's lines
   // alternate between the data format and the output format
-  std::array<const std::pair<const std::string, Format>*, 4> recent{};
+  std::array<std::pair<const std::string, CachedFormat>*, 4> recent{};
   FieldCache fields;        // F fields edited before
   // output files written under temporary names, renamed at the commit;
   // changed only through replacement.h, which a signal handler relies on
@@ -66,7 +71,8 @@ UnitTable& units();
 void start_records();
 
 // The translated format of a text, from the cache when seen before.
-const Format& cached_format(FormatText text);
+CachedFormat& cached_entry(FormatText text);
+inline const Format& cached_format(FormatText text) { return cached_entry(text).format; }
 
 // The next record of a console or file unit, carriage returns dropped and
 // tabs expanded: a view valid until the next record operation. False at the

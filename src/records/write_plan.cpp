@@ -12,7 +12,7 @@ namespace {
 
 // Fields beyond this are written by the walk: a plan is kept for each format
 // used, and the longest record of a run, a matrix row, has 2004.
-constexpr std::size_t kMaxPlannedFields = 4096;
+constexpr std::size_t kMaxOutputFields = 4096;
 constexpr std::int32_t kMaxPlannedColumn = 1 << 20;
 
 }  // namespace
@@ -23,7 +23,7 @@ bool make_write_plan(const Format& format, WritePlan& plan) {
   Walker w = start_walk(format);
   std::int32_t pos = 0;
   bool plus = false;
-  for (long steps = 0; steps < 4 * static_cast<long>(kMaxPlannedFields); ++steps) {
+  for (long steps = 0; steps < 4 * static_cast<long>(kMaxOutputFields); ++steps) {
     const FormatItem* it = nullptr;
     WalkStep step = next_item(w, it, pos);
     if (step == WalkStep::end) return !plan.fields.empty();
@@ -35,7 +35,7 @@ bool make_write_plan(const Format& format, WritePlan& plan) {
         break;
       case ItemKind::I:
       case ItemKind::F:
-        if (it->w <= 0 || plan.fields.size() == kMaxPlannedFields) return false;
+        if (it->w <= 0 || plan.fields.size() == kMaxOutputFields) return false;
         plan.fields.push_back(
             {pos, static_cast<std::int16_t>(it->w), static_cast<std::int16_t>(it->d),
              it->kind == ItemKind::F, plus,
@@ -76,7 +76,7 @@ bool write_by_plan(const WritePlan& plan, std::span<const Value> values, FieldCa
                  : static_cast<std::size_t>(plan.fields[total - 1].column + plan.fields[total - 1].w);
   out.resize(start + end, ' ');
   char* record = out.data() + start;
-  const PlannedField* f = plan.fields.data();
+  const OutputField* f = plan.fields.data();
   for (const Value& v : values) {
     const char* elements = static_cast<const char*>(v.p);
     if (v.kind == ValueKind::int32) {

@@ -16,7 +16,7 @@
 
 namespace versel {
 
-struct PlannedField {
+struct OutputField {
   std::int32_t column;  // from 0
   std::int16_t w;
   std::int16_t d;       // decimals of F, least digits m of I (kAbsent: none)
@@ -26,7 +26,7 @@ struct PlannedField {
 };
 
 struct WritePlan {
-  std::vector<PlannedField> fields;
+  std::vector<OutputField> fields;
   // "$" stands after this many fields: a statement of at least as many
   // values ends without a line end (kAbsent: no "$")
   std::int32_t dollar_after = kAbsent;

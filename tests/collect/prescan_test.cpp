@@ -1,7 +1,10 @@
 // The pre-scan of mat output: each station's first year block, the span of
-// years of the whole file, and where the file stands afterwards.
+// years of the whole file, and where the file stands afterwards; the lines it
+// takes as year lines, against the reduction and the look-ahead.
 #include <gtest/gtest.h>
 
+#include <bit>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -11,6 +14,9 @@
 #include <vector>
 
 #include "collect/prescan.h"
+#include "mask/clired.h"
+#include "mask/mask_shape.h"
+#include "mask/station.h"
 #include "records/io.h"
 
 namespace versel {
@@ -176,6 +182,68 @@ TEST_F(Prescan, TwoHeadersInARowStartOneStation) {
   EXPECT_EQ(istart(2), 21);
   EXPECT_EQ(t_->stations, 2);
   EXPECT_EQ(t_->ISTOP, 30);
+}
+
+TEST_F(Prescan, TakesTheYearLinesTheReductionTakes) {
+  // Blank and "-" months, short lines and lines of real zeros are year lines;
+  // a line whose year columns hold no digit, or whose month holds letters,
+  // starts a station. The pre-scan and the reduction (its look-ahead past
+  // blank lines included) read every line through the same rule, so they
+  // find the same stations.
+  assign(s_.FRM, "(6x,i4,12f7.2)");
+  assign(s_.FRM3, "(2a1)");  // coordinates of no interest here
+  assign(s_.MASK, "111111111111");
+  s_.FLAG = -99.99f;
+  s_.FMTCTRL = kGrd;
+  s_.IFMT = 13;
+  const std::vector<std::string> lines = {
+      "WYDIV8       41.10-104.80",  // blank year columns: a header
+      "",
+      "WYDIV81990  41.10      -   12.5",
+      "WYDIV81991",
+      "WYDIV81992   0.00  -0.00      .   1.00",
+      "WYDIV9   -  41.20-104.90",  // a lone sign for a year: a header
+      "WYDIV91960   1.00",
+      "WYDIV91961   1.00   abc",  // letters: a header
+      "WYDIV91970   2.00",
+      "   "};
+  scan(lines);
+  EXPECT_EQ(t_->MIN1, 1960);
+  EXPECT_EQ(istart(1), 31);
+  EXPECT_EQ(istart(2), 1);
+  EXPECT_EQ(istart(3), 11);
+  EXPECT_EQ(istart(4), 0);
+  EXPECT_EQ(t_->ISTOP, 33);
+
+  // The reduction reads the same file from its start: header, year lines,
+  // the step back over the next header.
+  MaskShape shape = analyse_mask(s_.MASK);
+  std::vector<std::pair<int, int>> reduced;  // first year and year lines of each station
+  std::vector<std::string> headers;
+  StationData d;
+  Station st;
+  const float F = s_.FLAG;
+  for (int n = 1; n <= 4; ++n) {
+    if (!read_header(d, s_)) break;
+    headers.push_back(d.header);
+    read_year_lines(d, s_, n);
+    if (d.months.empty()) break;
+    reduced.emplace_back(d.first_year, d.year_lines());
+    if (n == 1) {
+      const std::vector<float> want = {41.1f, F, 12.5f, F,    F, F, F, F, F, F, F, F,
+                                       F,     F, F,     F,    F, F, F, F, F, F, F, F,
+                                       0.0f,  -0.0f, F, 1.0f, F, F, F, F, F, F, F, F};
+      ASSERT_EQ(d.months.size(), want.size());
+      for (std::size_t i = 0; i < want.size(); ++i)
+        EXPECT_EQ(std::bit_cast<std::uint32_t>(d.months[i]), std::bit_cast<std::uint32_t>(want[i]))
+            << 1990 + i / 12 << " month " << i % 12 + 1;
+      clired(st, d, s_, shape);
+      EXPECT_EQ(st.NYC, 3);
+    }
+  }
+  EXPECT_EQ(reduced, (std::vector<std::pair<int, int>>{{1990, 3}, {1960, 1}, {1970, 1}}));
+  EXPECT_EQ(headers, (std::vector<std::string>{"WYDIV8       41.10-104.80", "WYDIV9   -  41.20-104.90",
+                                               "WYDIV91961   1.00   abc"}));
 }
 
 TEST_F(Prescan, StationsAndSpansAsLargeAsTheFileHolds) {

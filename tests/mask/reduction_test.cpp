@@ -83,7 +83,7 @@ struct Reduced {
 };
 
 Reduced reduce(std::string_view mask_text, float flag = -99.0f, int year_lines = 3,
-               const std::vector<std::pair<int, float>>& changes = {}) {
+               const std::vector<std::pair<int, float>>& changes = {}, int min_months = 0) {
   std::vector<float> months(static_cast<std::size_t>(12 * year_lines));
   for (int k = 0; k < year_lines; ++k)
     for (int m = 1; m <= 12; ++m) months[static_cast<std::size_t>(12 * k + m - 1)] = static_cast<float>(m + 10 * k);
@@ -91,7 +91,7 @@ Reduced reduce(std::string_view mask_text, float flag = -99.0f, int year_lines =
   Mask mask = mask_of(mask_text);
   MaskShape shape = analyse_mask(mask);
   Reduced r{output_years(year_lines, 1990, shape), {}};
-  form_variables(months, r.years.NYC, mask, shape, flag, r.st);
+  form_variables(months, r.years.NYC, mask, shape, flag, r.st, min_months);
   return r;
 }
 
@@ -166,6 +166,43 @@ TEST(Reduction, OddCharactersAndShortStations) {
   EXPECT_EQ(short_station.years.NYC, 0);
   EXPECT_EQ(short_station.years.IFC, 1991);
   EXPECT_EQ(reduce(ones(60), -99.0f, 3).years.NYC, -1);
+}
+
+// An average over the months that are there: with at least `min_months`
+// valid months an average season is their mean, else missing; sums and
+// single months need every month whatever min_months says. Month m of year
+// 1990+k holds m + 10k; the expected values are worked out by hand.
+TEST(Reduction, AveragesOverTheMonthsThatAreThere) {
+  const float F = -99.0f;
+  // DJF averaged across the year boundary: Dec 1990 (12), Jan 1991 (11),
+  // Feb 1991 (12); label 1991. Jan 1991 missing: the mean of 12 and 12.
+  std::string djf = "00000000000113";
+  std::vector<std::pair<int, float>> jan91 = {{12, F}};
+  EXPECT_EQ(row(reduce(djf, F, 3, jan91, 0), 0), (V{F})) << "all months needed by default";
+  EXPECT_EQ(row(reduce(djf, F, 3, jan91, 3), 0), (V{F}));
+  EXPECT_EQ(row(reduce(djf, F, 3, jan91, 2), 0), (V{12}));
+  EXPECT_EQ(row(reduce(djf, F, 3, jan91, 1), 0), (V{12}));
+  // the closing month missing counts like any other
+  EXPECT_EQ(row(reduce(djf, F, 3, {{13, F}}, 2), 0), (V{11.5f}));
+  // two of three missing: one valid month is enough only for N = 1
+  std::vector<std::pair<int, float>> two = {{11, F}, {13, F}};
+  EXPECT_EQ(row(reduce(djf, F, 3, two, 2), 0), (V{F}));
+  EXPECT_EQ(row(reduce(djf, F, 3, two, 1), 0), (V{11}));
+  // every month missing: missing, whatever N
+  std::vector<std::pair<int, float>> all = {{11, F}, {12, F}, {13, F}};
+  EXPECT_EQ(row(reduce(djf, F, 3, all, 1), 0), (V{F}));
+  // N above the season's month count means all of its months
+  EXPECT_EQ(row(reduce(djf, F, 3, jan91, 12), 0), (V{F}));
+  EXPECT_EQ(row(reduce(djf, F, 3, {}, 12), 0), (V{35.0f / 3.0f}));
+  // a month set to 0 inside the season is no month of it: Jan-Mar with Feb
+  // skipped averages Jan and Mar; Jan missing leaves Mar
+  EXPECT_EQ(row(reduce("103", F, 1, {{0, F}}, 1), 0), (V{3}));
+  // sums and single months are unchanged by N
+  EXPECT_EQ(row(reduce("0000112", F, 1, {{4, F}}, 1), 0), (V{F}));
+  EXPECT_EQ(row(reduce("111", F, 1, {{1, F}}, 1), 0), (V{1, F, 3}));
+  // the next season starts afresh: May-Aug average with May missing, then
+  // Sep-Dec complete
+  EXPECT_EQ(row(reduce("000011131113", F, 1, {{4, F}}, 3), 0), (V{7, 10.5f}));
 }
 
 }  // namespace
