@@ -1,6 +1,6 @@
-// The settings of one run, gathered by the dialogue and handed by reference
-// to every later step. Texts are fixed-width: blank-padded on the right, cut
-// when longer.
+// The settings of one run, gathered by the dialogue or taken from the
+// command line, and handed by reference to every later step. Texts are
+// fixed-width: blank-padded on the right, cut when longer.
 #pragma once
 
 #include <array>
@@ -58,6 +58,22 @@ std::string_view trimmed(const FixedText<N>& t) {
 template <std::size_t N>
 std::string_view view(const FixedText<N>& t) {
   return std::string_view(t.data(), N);
+}
+
+// The format of the year lines written until a data set says otherwise.
+inline constexpr std::string_view kFirstYearLines = "(1x,i4,12f8.2)";
+
+// The settings before the dialogue or the command line fills them: blank
+// texts, FRMOUT kFirstYearLines.
+inline void start_settings(RunSettings& s) {
+  s = RunSettings{};
+  blank(s.INFILE);
+  blank(s.OUTFL);
+  blank(s.OUTFL2);
+  blank(s.FRM);
+  blank(s.FRM3);
+  assign(s.FRMOUT, kFirstYearLines);
+  blank(s.MASK);
 }
 
 }  // namespace versel

@@ -23,6 +23,22 @@ limit, and the case fails when
 A few cases close standard output after the first bytes, as
 "versel < answers | head -c 100" does; they must end with status 0 or 255.
 
+About a third of the cases run the command line instead: the same data
+file and settings as options (kind, data set or format, flag and header
+format, mask), often with more FILEs, -o, -q, --explain, options given
+twice, dropped, misspelled or with garbage values. Such a case fails when
+
+  - its exit status is not 0, 1 or 2, or it hangs, or a sanitizer reports,
+  - status 2 (a usage error) changes or creates any file, writes to
+    standard output, or does not end with "Try 'versel --help'.",
+  - a line on standard error starts with neither "versel: " nor "  ",
+  - standard output carries bytes that no -o -, --help, --version or
+    --explain asked for,
+  - a file changes other than the outputs of a FILE whose summary line
+    says it was written (with -q: of any FILE), or a FILE itself changes,
+  - status 0 leaves a new output file whose last line has no CR LF.
+Such a case is kept with an args file beside its stdin.
+
 Every failing case is kept as a scenario folder (stdin, files/, about)
 named fuzz_regression_<n> under --keep (tests/scenarios by default), to be
 turned into a regression scenario once the fault is fixed.
@@ -457,7 +473,147 @@ def make_case(rng):
     answers = answer_script(rng, kind, name, data_set, typed)
     pipe_closed = rng.random() < 0.03
     what = f"kind {kind}, data set {data_set}, layout {layout_set}, name {name!r}"
-    return files, answers, pipe_closed, what, name
+    return files, answers, pipe_closed, what, name, (kind, data_set, typed)
+
+
+# ---------------------------------------------------------------------------
+# Command-line cases.
+
+CLI_SHARE = 0.35
+KIND_NAMES = {1: "tsf", 2: "mat", 3: "grd"}
+GARBAGE_VALUES = ["", "-", "x", "0", "14", "-1", "tsf ", "TSF", "1e3", "((", "\t", "\x1b[2J",
+                  "a" * 300, "nan", "-999,9", "--kind", "-k", "/", "../", "."]
+UNKNOWN_OPTIONS = ["--kinds", "--Kind", "-x", "--", "--mask", "-", "--output=", "-qz", "--flag=",
+                   "--explain=1", "-o"]
+
+
+def stem_prefix(file):
+    """The command line's default prefix: the file's folder and its stem."""
+    folder, base = os.path.split(file)
+    cut = min([base.find(c) for c in "._ " if c in base] + [len(base)])
+    return os.path.join(folder, base[:cut]) if folder else base[:cut]
+
+
+def repaired_mask(mask):
+    """A mask the command line takes, made from a random one: digits 0 to 3
+    only, no 1 after the last 2 or 3, a month and at most 24 variables."""
+    mask = "".join(c for c in mask if c in "0123")[:60]
+    last = max(mask.rfind("2"), mask.rfind("3"))
+    if last >= 0:
+        mask = mask[:last + 1] + mask[last + 1:].replace("1", "0")
+    seasons = last >= 0
+    variables = sum(1 for c in mask if c != "0" and (not seasons or c != "1"))
+    if variables == 0 or variables > 24:
+        return "000001130000"
+    return mask
+
+
+def command_line_case(rng, settings, name, files):
+    """The arguments of a command-line run, the FILEs among them and the
+    -o value (None when not given); adds files it names to `files`."""
+    kind, data_set, typed = settings
+    opts = [["-k", KIND_NAMES[kind]]]
+    if data_set == 13:
+        opts.append(["-f", typed[0]])
+        opts.append(["--flag", rng.choice(FLAGS) if rng.random() < 0.3 else "-99.99"])
+        if kind > 1 or rng.random() < 0.2:
+            opts.append(["--header-format", rng.choice(TYPED_HEADER_FORMATS)])
+    else:
+        opts.append(["-d", str(data_set)])
+    mask = random_mask(rng)
+    opts.append(["-m", repaired_mask(mask) if rng.random() < 0.8 else mask])
+    names = [name]
+    for _ in range(rng.choice([0, 0, 0, 1, 2])):
+        extra = rng.choice(["b.dat", "sub/c.dat", "missing.dat", "a_b.dat", "./a.dat"])
+        if extra not in names:
+            names.append(extra)
+            if extra in ("b.dat", "sub/c.dat", "a_b.dat") and "a.dat" in files:
+                files[extra] = files["a.dat"]
+    output = None
+    r = rng.random()
+    if r < 0.1:
+        output = rng.choice(["out", "-", "sub/out", "a.dat", "x_sea", ""])
+        opts.append(["-o", output])
+    if rng.random() < 0.1:
+        opts.append(["-q"])
+    for _ in range(rng.choice([0, 0, 0, 1, 2, 3])):
+        op = rng.randrange(7)
+        if op == 0 and opts:  # an option left out
+            del opts[rng.randrange(len(opts))]
+        elif op == 1 and opts:  # an option twice
+            opts.append(list(rng.choice(opts)))
+        elif op == 2 and opts:  # a garbage value
+            o = rng.choice(opts)
+            if len(o) > 1:
+                o[1] = rng.choice(GARBAGE_VALUES)
+        elif op == 3:
+            opts.append([rng.choice(UNKNOWN_OPTIONS)])
+        elif op == 4 and opts:  # joined and long forms
+            o = rng.choice(opts)
+            if len(o) == 2 and o[0].startswith("-") and not o[0].startswith("--"):
+                opts[opts.index(o)] = [o[0] + o[1]]
+        elif op == 5:
+            opts.append([rng.choice(["--explain", "-V", "-h", "--help", "--version"])])
+        elif op == 6:
+            names.append(rng.choice(["-", "--", "a.dat", ""]))
+    rng.shuffle(opts)
+    args = [a for o in opts for a in o]
+    if rng.random() < 0.2:
+        args.append("--")
+    for n in names:
+        args.insert(rng.randint(0, len(args)) if rng.random() < 0.3 and "--" not in args else len(args), n)
+    return args, names, output
+
+
+def command_line_allowed(args, names, output, err, status):
+    """The files a command-line run may change: the outputs of every FILE
+    whose summary line says it wrote them (with -q, of every FILE)."""
+    quiet = "-q" in args or "--quiet" in args
+    allowed = set()
+    for n in names:
+        if not n or n in ("-", "--"):
+            continue
+        written = f"versel: {n}: ".encode("latin-1")
+        done = any(line.startswith(written) and b"; wrote " in line for line in err.split(b"\n"))
+        if not (done or (quiet and status in (0, 1))):
+            continue
+        prefix = output if output not in (None, "-", "") else stem_prefix(n)
+        for suffix in ("_sea", "_key"):
+            allowed.add(os.path.normpath(prefix + suffix))
+    for n in names:
+        allowed.discard(os.path.normpath(n) if n else n)
+    return allowed
+
+
+def check_command_line(args, status, out, err, timed_out, before, after, allowed):
+    faults = []
+    if timed_out:
+        return ["no end within the time limit"]
+    if status not in (0, 1, 2):
+        faults.append(f"exit status {status}")
+    if any(m in err for m in SANITIZER_MARKS):
+        faults.append("sanitizer report on standard error")
+    lines = [l for l in err.split(b"\n") if l]
+    if any(not (l.startswith(b"versel: ") or l.startswith(b"  ") or l.startswith(b"Try ")) for l in lines):
+        faults.append("a line on standard error that is no message of versel")
+    asked = any(a in ("-", "-h", "--help", "-V", "--version", "--explain") or a.startswith("-o")
+                or a.startswith("--output") or (a.startswith("-") and not a.startswith("--")
+                                                 and ("h" in a or "V" in a)) for a in args)
+    if out and not asked:
+        faults.append("standard output without -o -, --help, --version or --explain")
+    if status == 2:
+        allowed = set()
+        if out:
+            faults.append("a usage error wrote to standard output")
+        if not err.endswith(b"Try 'versel --help'.\n"):
+            faults.append("a usage error without the hint")
+    for path, h in before.items():
+        if path not in allowed and after.get(path) != h:
+            faults.append(f"given file {path} changed or vanished")
+    for path in after:
+        if path not in before and path not in allowed:
+            faults.append(f"unexpected file {path}")
+    return faults
 
 
 def place(work, files):
@@ -497,9 +653,9 @@ def snapshot(work):
     return out
 
 
-def run_plain(binary, work, answers, limit):
+def run_plain(binary, work, answers, limit, args=()):
     try:
-        p = subprocess.run([binary], cwd=work, input=answers, stdout=subprocess.PIPE,
+        p = subprocess.run([binary] + list(args), cwd=work, input=answers, stdout=subprocess.PIPE,
                            stderr=subprocess.PIPE, timeout=limit)
         return p.returncode, p.stdout, p.stderr, False
     except subprocess.TimeoutExpired as e:
@@ -567,9 +723,42 @@ def check(status, out, err, timed_out, before, after, allowed_new, pipe_closed):
     return faults
 
 
+def run_command_line_case(binary, rng, files, settings, name, what, limit, show, number):
+    args, names, output = command_line_case(rng, settings, name, files)
+    work = tempfile.mkdtemp(prefix="versel-fuzz-")
+    try:
+        os.makedirs(os.path.join(work, "sub"), exist_ok=True)
+        place(work, files)
+        before = snapshot(work)
+        status, out, err, timed_out = run_plain(binary, work, b"", limit, args)
+        after = snapshot(work)
+        allowed = command_line_allowed(args, names, output, err, status)
+        faults = check_command_line(args, status, out, err, timed_out, before, after, allowed)
+        if status == 0:
+            for n in allowed:
+                p = os.path.join(work, n)
+                if os.path.isfile(p) and not os.path.islink(p) and n not in before:
+                    with open(p, "rb") as f:
+                        data = f.read()
+                    if data and not data.endswith(b"\r\n"):
+                        faults.append(f"output file {n} does not end with CR LF")
+        what = f"command line {args!r}; {what}"
+        if show:
+            sys.stdout.write(f"case {number}: {what}, status {status}\n")
+            sys.stdout.write("stderr:\n" + err.decode("latin-1")[:2000] + "\n")
+        return faults, files, b"", what, status, err, False, args
+    finally:
+        shutil.rmtree(work, ignore_errors=True)
+
+
 def run_case(binary, start, number, limit, show=False):
     rng = random.Random(f"{start}:{number}")
-    files, answers, pipe_closed, what, name = make_case(rng)
+    files, answers, pipe_closed, what, name, settings = make_case(rng)
+    # its own random sequence: the dialogue cases of a start value stay as they were
+    cli_rng = random.Random(f"{start}:{number}:command line")
+    if cli_rng.random() < CLI_SHARE and "\x00" not in name:
+        return run_command_line_case(binary, cli_rng, files, settings, name, what, limit, show,
+                                     number)
     work = tempfile.mkdtemp(prefix="versel-fuzz-")
     try:
         place(work, files)
@@ -600,12 +789,12 @@ def run_case(binary, start, number, limit, show=False):
             sys.stdout.write(f"case {number}: {what}, status {status}\n")
             sys.stdout.write("answers:\n" + answers.decode("latin-1") + "\n")
             sys.stdout.write("stderr:\n" + err.decode("latin-1")[:2000] + "\n")
-        return faults, files, answers, what, status, err, pipe_closed
+        return faults, files, answers, what, status, err, pipe_closed, None
     finally:
         shutil.rmtree(work, ignore_errors=True)
 
 
-def keep_case(keep_dir, files, answers, faults, what, start, number, status, err):
+def keep_case(keep_dir, files, answers, faults, what, start, number, status, err, args=None):
     os.makedirs(keep_dir, exist_ok=True)
     n = 1
     while os.path.exists(os.path.join(keep_dir, f"fuzz_regression_{n}")):
@@ -615,6 +804,9 @@ def keep_case(keep_dir, files, answers, faults, what, start, number, status, err
     place(os.path.join(folder, "files"), files)
     with open(os.path.join(folder, "stdin"), "wb") as f:
         f.write(answers)
+    if args is not None:
+        with open(os.path.join(folder, "args"), "wb") as f:
+            f.write(b"".join(a.encode("latin-1") + b"\n" for a in args))
     with open(os.path.join(folder, "about"), "w") as f:
         f.write(f"Found by tools/fuzz_program.py --start {start} --case {number} ({what}):\n")
         for fault in faults:
@@ -651,13 +843,13 @@ def main():
             number = numbers.pop()
         elif time.monotonic() >= deadline:
             break
-        faults, files, answers, what, status, err, _ = run_case(binary, args.start, number,
-                                                                args.limit, args.show)
+        faults, files, answers, what, status, err, _, cli_args = run_case(
+            binary, args.start, number, args.limit, args.show)
         runs += 1
         if faults:
             failed += 1
             folder = keep_case(args.keep, files, answers, faults, what, args.start, number,
-                               status, err)
+                               status, err, cli_args)
             print(f"case {number} FAILED ({'; '.join(faults)}): kept in {folder}", flush=True)
         number += 1
     print(f"fuzz_program: {runs} runs, {failed} failed (start value {args.start})", flush=True)

@@ -8,6 +8,7 @@
 
 #include "capacities.h"
 #include "cli/messages.h"
+#include "dialogue/file_names.h"
 #include "run_settings.h"
 #include "mask/mask_check.h"
 #include "mask/variable_names.h"
@@ -363,8 +364,7 @@ std::string output_prefix(const CliRequest& request, std::string_view file) {
   if (!request.output.empty()) return request.output;
   std::size_t name = file.rfind('/');
   name = name == std::string_view::npos ? 0 : name + 1;
-  std::size_t stem = file.find_first_of("._ ", name);
-  return std::string(file.substr(0, stem));
+  return std::string(file.substr(0, name + stem_end(file.substr(name))));
 }
 
 std::string sea_file(std::string_view prefix) { return std::string(prefix) + "_sea"; }

@@ -6,6 +6,27 @@ namespace {
 
 constexpr std::size_t kShownLength = 80;  // characters of a value a message shows
 
+// `value` with each control byte as \xHH, cut after `limit` bytes with "...".
+std::string escaped(std::string_view value, std::size_t limit) {
+  static constexpr char kHex[] = "0123456789ABCDEF";
+  std::string out;
+  for (std::size_t i = 0; i < value.size(); ++i) {
+    if (i == limit) {
+      out += "...";
+      break;
+    }
+    auto c = static_cast<unsigned char>(value[i]);
+    if (c >= 0x20 && c != 0x7f) {  // UTF-8 bytes pass, control bytes do not
+      out += static_cast<char>(c);
+    } else {
+      out += "\\x";
+      out += kHex[c >> 4];
+      out += kHex[c & 0xf];
+    }
+  }
+  return out;
+}
+
 }  // namespace
 
 std::string compose(std::string_view text, std::initializer_list<std::string_view> args) {
@@ -22,25 +43,8 @@ std::string compose(std::string_view text, std::initializer_list<std::string_vie
   return out;
 }
 
-std::string quoted(std::string_view value) {
-  static constexpr char kHex[] = "0123456789ABCDEF";
-  std::string out = "'";
-  for (std::size_t i = 0; i < value.size(); ++i) {
-    if (i == kShownLength) {
-      out += "...";
-      break;
-    }
-    auto c = static_cast<unsigned char>(value[i]);
-    if (c >= 0x20 && c != 0x7f) {  // UTF-8 bytes pass, control bytes do not
-      out += static_cast<char>(c);
-    } else {
-      out += "\\x";
-      out += kHex[c >> 4];
-      out += kHex[c & 0xf];
-    }
-  }
-  out += '\'';
-  return out;
-}
+std::string quoted(std::string_view value) { return "'" + escaped(value, kShownLength) + "'"; }
+
+std::string shown_name(std::string_view name) { return escaped(name, std::string_view::npos); }
 
 }  // namespace versel

@@ -110,6 +110,33 @@ inline constexpr std::string_view kMsgSameOutputs =
 inline constexpr std::string_view kMsgOutputIsFile = "FILE {} would be overwritten by the output of FILE {}";
 inline constexpr std::string_view kMsgOutputIsOwnFile = "FILE {} would be overwritten by its own output";
 
+// The run of each FILE (standard error; the file named first, as
+// "versel: FILE: ", by the driver). A failure of the run is the record
+// layer's text; these are the command line's own.
+inline constexpr std::string_view kMsgOutputOverFile =
+    "output file {} is FILE {} of this command line (another name for it); it is left as it is";
+inline constexpr std::string_view kMsgOutputOverOutput =
+    "output file {} was written for FILE {} earlier in this run (another name for it); it is "
+    "left as it is";
+inline constexpr std::string_view kMsgStandardOutputIsFile =
+    "standard output is the data file itself; write the output to another file";
+inline constexpr std::string_view kMsgOutOfMemory = "not enough memory for this file";
+inline constexpr std::string_view kMsgRunFailed = "the run failed";
+inline constexpr std::string_view kMsgStandardOutput = "standard output";
+
+// The summary line of a FILE:
+//   "4 stations, years 1932 to 1999, 4 climate variables; wrote t_sea and t_key"
+inline constexpr std::string_view kMsgSummary = "{}, {}, {}; wrote {}";
+inline constexpr std::string_view kMsgNoStation = "no station";
+inline constexpr std::string_view kMsgStations = "{} stations";
+inline constexpr std::string_view kMsgOneStation = "1 station";
+inline constexpr std::string_view kMsgNoOutputYear = "no output year";
+inline constexpr std::string_view kMsgYear = "year {}";
+inline constexpr std::string_view kMsgYears = "years {} to {}";
+inline constexpr std::string_view kMsgVariables = "{} climate variables";
+inline constexpr std::string_view kMsgOneVariable = "1 climate variable";
+inline constexpr std::string_view kMsgTwoFiles = "{} and {}";
+
 // `text` with each "{}" replaced by the next of `args`; a "{}" without an
 // argument stays as it is.
 std::string compose(std::string_view text, std::initializer_list<std::string_view> args);
@@ -117,5 +144,8 @@ std::string compose(std::string_view text, std::initializer_list<std::string_vie
 // A value as messages show it: in single quotes, a control character as
 // \xHH (so no value can drive the terminal), cut after 80 bytes with "...".
 std::string quoted(std::string_view value);
+
+// A file name as messages show it: as it is, but a control character as \xHH.
+std::string shown_name(std::string_view name);
 
 }  // namespace versel

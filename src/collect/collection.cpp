@@ -55,7 +55,7 @@ void make_matrix(ResultTables& t, std::int32_t ncv) {
 
 void FreeCells::operator()(float* p) const { std::free(p); }
 
-void collect_and_write(const RunSettings& s) {
+RunTotals collect_and_write(const RunSettings& s) {
   ResultTables t;
   if (s.FMTCTRL == kMat) {
     clired2(s, t);
@@ -68,6 +68,7 @@ void collect_and_write(const RunSettings& s) {
     std::fill_n(t.MATRIX.column(c), t.MATRIX.rows, s.FLAG);
   if (s.FMTCTRL == kMat) write_mat(s, t);
   if (s.FMTCTRL == kGrd) write_grd(s, t);
+  return RunTotals{t.NGRID, t.labelled, t.first_label, t.last_label};
 }
 
 }  // namespace versel

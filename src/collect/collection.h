@@ -2,10 +2,13 @@
 // pre-scan, station loop and the writer of the output kind.
 #pragma once
 
+#include "collect/result_tables.h"
 #include "run_settings.h"
 
 namespace versel {
 
-void collect_and_write(const RunSettings& s);
+// Reads, reduces and writes every station of the data file open on unit 14
+// to the outputs open on units 12 and 13, as `s` says; returns what it read.
+RunTotals collect_and_write(const RunSettings& s);
 
 }  // namespace versel

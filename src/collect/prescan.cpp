@@ -8,6 +8,7 @@
 #include "mask/clired.h"
 #include "records/failure.h"
 #include "records/io.h"
+#include "records/progress.h"
 
 namespace versel {
 
@@ -25,13 +26,14 @@ void clired2(const RunSettings& s, ResultTables& t) {
       continue;
     }
     if (!year_in_range(IYR))
-      fail_run({"station " + std::to_string(MINYR.size() + (in_station ? 0 : 1)) + ": year " +
+      fail_at_line({"station " + std::to_string(MINYR.size() + (in_station ? 0 : 1)) + ": year " +
                     std::to_string(IYR) + " is out of range",
                 "line: " + raw.substr(0, kLineLength)});
     if (!in_station) {
       in_station = true;
       MINYR.push_back(IYR);
       MAXYR.push_back(IYR);
+      note_progress(static_cast<std::int64_t>(MINYR.size()), "scanned");
     }
     MAXYR.back() = IYR;
   }

@@ -41,6 +41,19 @@ struct ResultTables {
   std::int32_t MIN1 = 0;
   std::int32_t NGRID = 0;
   std::int32_t NCV = 0;  // climate variables per year of the stations read
+  // the year labels of every station's output years: the first and the last
+  // over all stations; none while no station has an output year
+  bool labelled = false;
+  std::int32_t first_label = 0;
+  std::int32_t last_label = 0;
+};
+
+// What a run read, for the summary a front end shows at its end.
+struct RunTotals {
+  std::int32_t stations = 0;  // stations read
+  bool labelled = false;      // some station has an output year
+  std::int32_t first_label = 0;
+  std::int32_t last_label = 0;
 };
 
 }  // namespace versel

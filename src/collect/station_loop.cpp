@@ -12,6 +12,7 @@
 #include "mask/mask_shape.h"
 #include "records/failure.h"
 #include "records/io.h"
+#include "records/progress.h"
 
 namespace versel {
 namespace {
@@ -79,6 +80,15 @@ void copy_station(const RunSettings& s, const Station& st, std::int32_t NGRID, R
   std::fill_n(column + r0 + n, rows - r0 - n, s.FLAG);
 }
 
+// The first and last year label over the stations read so far.
+void note_labels(const Station& st, ResultTables& t) {
+  if (st.NYC < 1) return;
+  std::int32_t last = st.IFC + st.NYC - 1;
+  if (!t.labelled || st.IFC < t.first_label) t.first_label = st.IFC;
+  if (!t.labelled || last > t.last_label) t.last_label = last;
+  t.labelled = true;
+}
+
 }  // namespace
 
 void station_loop(const RunSettings& s, ResultTables& t) {
@@ -100,6 +110,8 @@ void station_loop(const RunSettings& s, ResultTables& t) {
     }
     else if (s.FMTCTRL == kGrd) keep_means(s, d, st, shape.NCV, t);
     t.NCV = st.NCV;
+    note_labels(st, t);
+    note_progress(NGRID);
   }
   t.NGRID = NGRID - 1;
   write(kConsole, "(1x,i4,'      data sets read ')", {t.NGRID});

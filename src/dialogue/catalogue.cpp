@@ -1,8 +1,12 @@
-// The twelve known data sets as one table, and the choice of user-defined
-// format as the thirteenth menu line.
+// The twelve known data sets as one table, the choice of user-defined
+// format as the thirteenth menu line, and the first-line reads of choices 5
+// and 6.
 #include "dialogue/catalogue.h"
 
 #include <array>
+#include <span>
+
+#include "records/io.h"
 
 namespace versel {
 namespace {
@@ -39,6 +43,13 @@ constexpr std::array<DataSet, 12> kKnown{{
 constexpr std::string_view kUserDefinedLine =
     "                 - user defined format                    [13]";
 
+// The data file's first line; an empty file ends the run on the failure path.
+FixedText<kFirstLineLength> read_first_line() {
+  FixedText<kFirstLineLength> line;
+  read(file_unit(kDataUnit), "(a)", {to(line)});
+  return line;
+}
+
 }  // namespace
 
 std::span<const DataSet> known_data_sets() { return kKnown; }
@@ -55,6 +66,25 @@ void apply_data_set(const DataSet& row, RunSettings& s) {
   s.FLAG = row.flag;
   assign(s.FRM3, row.frm3);
   if (!row.frmout.empty()) assign(s.FRMOUT, row.frmout);
+}
+
+void take_data_set(const DataSet& row, RunSettings& s) {
+  switch (row.first_line) {
+    case FirstLine::holds_format: {
+      FixedText<kFirstLineLength> line = read_first_line();
+      apply_data_set(row, s);
+      read(internal(view(line)), "(40x,a14)", {to(std::span<char>(s.FRM.data(), 14))});
+      backspace(kDataUnit);
+      break;
+    }
+    case FirstLine::skipped:
+      read_first_line();
+      apply_data_set(row, s);
+      break;
+    case FirstLine::kept:
+      apply_data_set(row, s);
+      break;
+  }
 }
 
 FormatAnswer format_answer(std::string_view answer) {

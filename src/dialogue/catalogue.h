@@ -42,6 +42,13 @@ const DataSet* known_data_set(std::int32_t choice);
 // first line), FLAG, FRM3 and, for three-decimal data sets, FRMOUT.
 void apply_data_set(const DataSet& row, RunSettings& s);
 
+// apply_data_set, and what the row does with the first line of the data file
+// open on unit 14: choice 5 takes FRM from its columns 41 to 54 and steps
+// back over it, choice 6 reads past it. FRM must be blank before. Both front
+// ends take a known data set through here once the data file is open; an
+// empty file takes the failure path.
+void take_data_set(const DataSet& row, RunSettings& s);
+
 // What an answer at a format prompt asks for, by its first character: "/"
 // quits, a lower-case "h" opens the viewer, anything else is the format.
 enum class FormatAnswer : std::uint8_t { quit, view_file, format };

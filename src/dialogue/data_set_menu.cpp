@@ -1,8 +1,6 @@
-// The data-set menu with its introduction and re-prompt, the first-line reads
-// of choices 5 and 6, and the settings summary.
+// The data-set menu with its introduction and re-prompt, and the settings
+// summary.
 #include "dialogue/data_set_menu.h"
-
-#include <span>
 
 #include "dialogue/catalogue.h"
 #include "dialogue/user_format.h"
@@ -40,32 +38,6 @@ void write_menu() {
   write(kConsole, kPrompt, {});
 }
 
-// The data file's first line; an empty file ends the run on the failure path.
-FixedText<kFirstLineLength> read_first_line() {
-  FixedText<kFirstLineLength> line;
-  read(file_unit(kDataUnit), "(a)", {to(line)});
-  return line;
-}
-
-void make_known_settings(const DataSet& row, RunSettings& s) {
-  switch (row.first_line) {
-    case FirstLine::holds_format: {
-      FixedText<kFirstLineLength> line = read_first_line();
-      apply_data_set(row, s);
-      read(internal(view(line)), "(40x,a14)", {to(std::span<char>(s.FRM.data(), 14))});
-      backspace(kDataUnit);
-      break;
-    }
-    case FirstLine::skipped:
-      read_first_line();
-      apply_data_set(row, s);
-      break;
-    case FirstLine::kept:
-      apply_data_set(row, s);
-      break;
-  }
-}
-
 }  // namespace
 
 void choose_data_set(RunSettings& s) {
@@ -74,7 +46,7 @@ void choose_data_set(RunSettings& s) {
     read(kConsole, "(i2)", {to(s.IFMT)});
     blank(s.FRM);
     if (const DataSet* row = known_data_set(s.IFMT)) {
-      make_known_settings(*row, s);
+      take_data_set(*row, s);
       break;
     }
     if (s.IFMT == kUserDefined) {

@@ -15,7 +15,6 @@ namespace {
 constexpr const char* kClosing =
     "(/'  file: ',a,' processed'"
     "//'  normal termination of program versel')";
-constexpr std::string_view kFirstYearLines = "(1x,i4,12f8.2)";
 
 [[noreturn]] void close_run(const RunSettings& s) {
   close(kDataUnit);
@@ -27,17 +26,6 @@ constexpr std::string_view kFirstYearLines = "(1x,i4,12f8.2)";
 }
 
 }  // namespace
-
-void start_settings(RunSettings& s) {
-  s = RunSettings{};
-  blank(s.INFILE);
-  blank(s.OUTFL);
-  blank(s.OUTFL2);
-  blank(s.FRM);
-  blank(s.FRM3);
-  assign(s.FRMOUT, kFirstYearLines);
-  blank(s.MASK);
-}
 
 void run(RunSettings& s) {
   write_banner();

@@ -5,9 +5,6 @@
 
 namespace versel {
 
-// The settings before the dialogue: blank texts, FRMOUT "(1x,i4,12f8.2)".
-void start_settings(RunSettings& s);
-
 // Runs the steps in order and ends the process: through the stop after the
 // closing lines or a quit answer, or through the failure path.
 [[noreturn]] void run(RunSettings& s);

@@ -30,15 +30,14 @@ constexpr std::string_view kKeySuffix = "_key";
 
 }  // namespace
 
+std::size_t stem_end(std::string_view name) {
+  std::size_t end = name.find_first_of("._ ");
+  return end == std::string_view::npos ? name.size() : end;
+}
+
 std::int32_t stem_length(std::string_view name) {
-  std::int32_t limit = static_cast<std::int32_t>(name.size());
-  if (limit > kFileNameLength) limit = kFileNameLength;
-  for (std::int32_t j = 0; j < limit; ++j) {
-    char z = name[static_cast<std::size_t>(j)];
-    if (z == '.' || z == ' ' || z == '_') return j;
-  }
   // a shorter name goes on in blanks, which end the stem
-  return limit;
+  return static_cast<std::int32_t>(stem_end(name.substr(0, kFileNameLength)));
 }
 
 FixedText<kFileNameLength> output_name(std::string_view name, std::int32_t stem,
@@ -57,6 +56,13 @@ bool same_file(std::string_view a, std::string_view b) {
   return !ec && same;
 }
 
+void refuse_clashing_outputs(std::string_view infile, std::string_view sea, std::string_view key) {
+  if (same_file(sea, infile)) refuse(sea, " is the input file", kSeaUnit);
+  if (key.empty()) return;
+  if (same_file(key, infile)) refuse(key, " is the input file", kKeyUnit);
+  if (same_file(key, sea)) refuse(key, " is also the _sea file", kKeyUnit);
+}
+
 void name_files(RunSettings& s) {
   write(kConsole, kPrompt, {});
   read(kConsole, "(a)", {to(s.INFILE)});
@@ -66,13 +72,8 @@ void name_files(RunSettings& s) {
   s.ISKIP = stem_length(view(s.INFILE));
   s.OUTFL = output_name(view(s.INFILE), s.ISKIP, kSeaSuffix);
   std::string_view sea = trimmed(s.OUTFL);
-  if (same_file(sea, infile)) refuse(sea, " is the input file", kSeaUnit);
-  if (s.FMTCTRL == kMat) {
-    s.OUTFL2 = output_name(view(s.INFILE), s.ISKIP, kKeySuffix);
-    std::string_view key = trimmed(s.OUTFL2);
-    if (same_file(key, infile)) refuse(key, " is the input file", kKeyUnit);
-    if (same_file(key, sea)) refuse(key, " is also the _sea file", kKeyUnit);
-  }
+  if (s.FMTCTRL == kMat) s.OUTFL2 = output_name(view(s.INFILE), s.ISKIP, kKeySuffix);
+  refuse_clashing_outputs(infile, sea, s.FMTCTRL == kMat ? trimmed(s.OUTFL2) : "");
 
   open(kSeaUnit, sea, OpenStatus::unknown);
   if (s.FMTCTRL == kMat) open(kKeyUnit, trimmed(s.OUTFL2), OpenStatus::unknown);

@@ -20,12 +20,17 @@ std::string padded(const std::string& line, std::size_t n) {
 }
 
 // The second line of a station that is no year line: the data format does
-// not fit the file.
-[[noreturn]] void stop_on_unreadable(const std::string& raw) {
+// not fit the file. The dialogue shows the line and waits for a typed line
+// before it ends the run; without a dialogue it is a failure at that line.
+[[noreturn]] void stop_on_unreadable(const RunSettings& s, const std::string& station,
+                                     const std::string& raw) {
   write(kConsole, "(/1x,'error reading line:')", {});
   write(kConsole, "(1x,a)", {padded(raw, kLineLength)});
-  pause("return to terminate program");
-  stop_failed();
+  std::string format(trimmed(s.FRM));
+  pause_then_fail("return to terminate program",
+                  {station + ": no year line after its header; the data format " + format +
+                       " does not read this line",
+                   "line: " + raw.substr(0, kLineLength)});
 }
 
 // Years skipped between two year lines are missing. Years far apart may need
@@ -85,17 +90,17 @@ void read_year_lines(StationData& d, const RunSettings& s, std::int32_t NGRID) {
     std::int32_t IYR = 0;
     std::array<float, 12> CL{};
     if (!read_year_line(s, raw, IYR, CL)) {
-      if (d.months.empty()) stop_on_unreadable(raw);
+      if (d.months.empty()) stop_on_unreadable(s, station, raw);
       backspace(kDataUnit);  // the next station's header
       return;
     }
     if (!year_in_range(IYR))
-      fail_run({station + ": year " + std::to_string(IYR) + " is out of range",
+      fail_at_line({station + ": year " + std::to_string(IYR) + " is out of range",
                 "line: " + raw.substr(0, kLineLength)});
     if (d.months.empty()) {
       d.first_year = IYR;
     } else if (IYR <= last_year) {
-      fail_run({station + ": year " + std::to_string(IYR) + " does not follow year " +
+      fail_at_line({station + ": year " + std::to_string(IYR) + " does not follow year " +
                     std::to_string(last_year),
                 "line: " + raw.substr(0, kLineLength)});
     } else if (IYR > last_year + 1) {

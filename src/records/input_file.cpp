@@ -4,6 +4,7 @@
 #include "records/input_file.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -130,6 +131,8 @@ bool open_input(InputFile& f, const char* path, std::size_t capacity) {
   int fd = ::open(path, O_RDONLY | O_CLOEXEC);
   if (fd < 0) return false;
   f.fd = fd;
+  struct stat st {};
+  if (::fstat(fd, &st) == 0) f.size = static_cast<std::int64_t>(st.st_size);
   f.window = std::make_unique_for_overwrite<char[]>(capacity);
   f.capacity = capacity;
   return true;

@@ -23,6 +23,7 @@ struct InputFile {
   bool reaches_end = false;  // the file ends at start + filled
   std::int64_t pos = 0;      // file offset of the next record
   std::int64_t records = 0;  // records before pos
+  std::int64_t size = 0;     // bytes of the file at its open (for the progress line)
 };
 
 // Drops every carriage return and expands tabs to stops every 8 columns.

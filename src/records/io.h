@@ -88,6 +88,12 @@ inline void write(Unit unit, FormatText format, ValueList values) {
 // The free write of a text: one blank, then the text.
 void free_write(Unit unit, std::string_view text);
 
+// Where the console's records go: standard output (the dialogue), or nowhere
+// (the command line, whose standard output carries only what "-o -" asks
+// for). A discarded write is not even formatted.
+enum class ConsoleOutput : std::uint8_t { standard_output, discarded };
+void set_console_output(ConsoleOutput where);
+
 // Writes `text` as a free write on the console, then waits for a typed line.
 void pause(std::string_view text);
 
@@ -105,6 +111,13 @@ enum class OpenStatus : std::uint8_t {
 // final name only at commit_outputs: until then an earlier file of that name
 // stays as it was. A device or a named pipe is written directly.
 void open(int unit, std::string_view name, OpenStatus status);
+
+// Connects `unit` for writing to the process's standard output: its records
+// go out as they are written, its close flushes them and leaves standard
+// output open, and nothing of it is replaced or removed at any end. Messages
+// name it "standard output".
+void open_standard_output(int unit);
+
 void close(int unit);
 void rewind(int unit);
 void backspace(int unit);
@@ -124,5 +137,10 @@ void commit_outputs();
 // earlier files stay as they were. The stop and the failure path do this
 // themselves.
 void discard_outputs();
+
+// What the failure path does before its message: discard_outputs, then every
+// unit closed, errors ignored. The catcher of a raised failure calls it, and
+// the unit table is ready for the next run.
+void abandon_run();
 
 }  // namespace versel

@@ -555,9 +555,10 @@ IoStatus read(Unit unit, FormatText format, std::span<const Dest> dests, unsigne
     if (branches & kOnError) return IoStatus::error;
     f.system = false;
     f.message = kMsgReadPastEnd;
-    fail(f);
+  } else if (branches & kOnError) {
+    return IoStatus::error;
   }
-  if (branches & kOnError) return IoStatus::error;
+  if (unit.kind == UnitKind::internal) f.format = format.text;
   fail(f);
 }
 
@@ -584,6 +585,7 @@ IoStatus read_line(Unit unit, std::string& line, unsigned branches) {
 
 void write(Unit unit, FormatText format, std::span<const Value> values) {
   UnitTable& t = units();
+  if (unit.kind == UnitKind::console && t.console_output == ConsoleOutput::discarded) return;
   t.out.clear();
   std::string_view message;
   if (!write_records(cached_format(format), values, t.out, message))
@@ -594,6 +596,7 @@ void write(Unit unit, FormatText format, std::span<const Value> values) {
 
 void free_write(Unit unit, std::string_view text) {
   UnitTable& t = units();
+  if (unit.kind == UnitKind::console && t.console_output == ConsoleOutput::discarded) return;
   t.out.clear();
   t.out.push_back(' ');
   t.out.append(text);

@@ -105,6 +105,7 @@ bool next_record(Unit unit, std::string_view& record, Failure& fail) {
 
 bool put_records(Unit unit, std::string_view bytes, Failure& fail) {
   if (unit.kind == UnitKind::console) {
+    if (units().console_output == ConsoleOutput::discarded) return true;
     if (std::fwrite(bytes.data(), 1, bytes.size(), stdout) != bytes.size() ||
         std::fflush(stdout) != 0) {
       fail = system_failure(errno, "WRITE", kConsole);
@@ -124,6 +125,8 @@ bool put_records(Unit unit, std::string_view bytes, Failure& fail) {
   return true;
 }
 
+void set_console_output(ConsoleOutput where) { units().console_output = where; }
+
 void open(int unit, std::string_view name, OpenStatus status) {
   Failure f;
   UnitSlot* s = slot_of(unit);
@@ -131,6 +134,7 @@ void open(int unit, std::string_view name, OpenStatus status) {
   if (!s) fail(not_connected("OPEN", u));
   if (s->open) close(unit);
   std::string path(name);
+  s->name = path;  // for the messages of a failed open
   // a NUL byte typed into a name would cut it short: no file has such a name
   if (path.find('\0') != std::string::npos) fail(system_failure(EINVAL, "OPEN", u));
   if (status == OpenStatus::old) {
@@ -153,7 +157,18 @@ void open(int unit, std::string_view name, OpenStatus status) {
     s->input = false;
   }
   s->open = true;
-  s->name = std::move(path);
+}
+
+void open_standard_output(int unit) {
+  UnitSlot* s = slot_of(unit);
+  if (!s) fail(not_connected("OPEN", file_unit(unit)));
+  if (s->open) close(unit);
+  s->out = stdout;
+  s->standard = true;
+  s->temporary = false;
+  s->input = false;
+  s->name = "standard output";
+  s->open = true;
 }
 
 namespace {
@@ -169,12 +184,21 @@ bool close_slot(int unit, Failure& f) {
       f = system_failure(errno, "WRITE", file_unit(unit));
       ok = false;
     }
-    if (std::fclose(s->out) != 0 && ok) {
+    if (s->standard) {
+      // standard output stays open for the process; a write it took before
+      // may still fail there
+      if (ok && std::ferror(s->out)) {
+        f = system_failure(EIO, "WRITE", file_unit(unit));
+        ok = false;
+      }
+      std::clearerr(s->out);
+    } else if (std::fclose(s->out) != 0 && ok) {
       f = system_failure(errno, "CLOSE", file_unit(unit));
       ok = false;
     }
     s->out = nullptr;
     s->temporary = false;
+    s->standard = false;
   } else {
     close_input(s->in);
   }

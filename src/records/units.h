@@ -15,6 +15,7 @@
 #include "records/format.h"
 #include "records/input_file.h"
 #include "records/io.h"
+#include "records/progress.h"
 #include "records/replacement.h"
 #include "records/year_line.h"
 
@@ -29,6 +30,7 @@ struct UnitSlot {
   InputFile in;             // an input file
   std::FILE* out = nullptr; // an output file
   bool temporary = false;   // `out` is written under a temporary name (pending)
+  bool standard = false;    // `out` is the process's standard output
 };
 
 // A translated format as the cache keeps it, with the fixed columns of its
@@ -55,6 +57,10 @@ struct UnitTable {
   // output files written under temporary names, renamed at the commit;
   // changed only through replacement.h, which a signal handler relies on
   std::vector<PendingOutput> pending;
+  // how the run is driven: by the dialogue (the defaults) or the command line
+  FailureMode failure_mode = FailureMode::end_process;
+  ConsoleOutput console_output = ConsoleOutput::standard_output;
+  ProgressLine progress;
 };
 
 UnitTable& units();

@@ -12,6 +12,14 @@ itself. Trailing blanks and line ends do not count. In a console block, a line
 that shows an answer typed after a prompt ("=>", ":>", "->") is skipped, as a
 pipe carries the answers apart from the prompts.
 
+A command-line example is marked with the arguments and what its lines are
+lines of, `stdout`, `stderr` or a file the run writes:
+
+    <!-- lines of: versel -k mat -d 7 -m 000001130000 temperature.dat => stderr -->
+
+Its run may end with any status; in its block, lines that start with "$ "
+show the commands typed and are skipped.
+
 usage: readme_check.py VERSEL README EXAMPLES_DIR WORK_DIR
 """
 import pathlib
@@ -60,12 +68,25 @@ def run_output(versel, work, kind, mask, target):
     return raw.decode().replace("\r", "").split("\n")
 
 
+def command_output(versel, work, args, target):
+    """The lines of `target` after versel ran with `args` in `work`."""
+    for old in work.glob("*"):
+        if old.name != "temperature.dat":
+            old.unlink()
+    done = subprocess.run([versel] + args, cwd=work, capture_output=True)
+    if target in ("stdout", "stderr"):
+        raw = done.stdout if target == "stdout" else done.stderr
+    else:
+        raw = (work / target).read_bytes()
+    return raw.decode().replace("\r", "").split("\n")
+
+
 def first_missing(shown, output, console):
     """The first shown line not found, in order, among the output lines."""
     rest = iter(line.rstrip() for line in output)
     for line in shown:
         line = line.rstrip()
-        if not line or (console and PROMPT_WITH_ANSWER.search(line)):
+        if not line or (console and PROMPT_WITH_ANSWER.search(line)) or line.startswith("$ "):
             continue
         if not any(line == out for out in rest):
             return line
@@ -84,6 +105,10 @@ def main(versel, readme, examples, work):
     for words, block, at in marked:
         if words == ["temperature.dat"]:
             output = (work / "temperature.dat").read_text().split("\n")
+            console = False
+        elif words[0] == "versel" and "=>" in words:
+            at_arrow = words.index("=>")
+            output = command_output(versel, work, words[1:at_arrow], words[at_arrow + 1])
             console = False
         else:
             kind, mask, target = words

@@ -18,7 +18,12 @@ namespace scenario {
 
 int run_binary(const std::filesystem::path& binary, const std::filesystem::path& cwd,
                const std::filesystem::path& in, const std::filesystem::path& out,
-               const std::filesystem::path& err, int seconds) {
+               const std::filesystem::path& err, int seconds,
+               const std::vector<std::string>& args) {
+  std::vector<char*> argv;
+  argv.push_back(const_cast<char*>("versel"));
+  for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+  argv.push_back(nullptr);
   pid_t pid = fork();
   if (pid < 0) return kTimedOut;
   if (pid == 0) {
@@ -29,7 +34,7 @@ int run_binary(const std::filesystem::path& binary, const std::filesystem::path&
     dup2(fin, 0);
     dup2(fout, 1);
     dup2(ferr, 2);
-    execl(binary.c_str(), "versel", static_cast<char*>(nullptr));
+    execv(binary.c_str(), argv.data());
     _exit(127);
   }
   auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
@@ -44,6 +49,18 @@ int run_binary(const std::filesystem::path& binary, const std::filesystem::path&
   }
   if (WIFEXITED(status)) return WEXITSTATUS(status);
   return 128 + WTERMSIG(status);
+}
+
+std::vector<std::string> arguments_of(const std::string& text) {
+  std::vector<std::string> args;
+  std::size_t from = 0;
+  while (from < text.size()) {
+    std::size_t nl = text.find('\n', from);
+    if (nl == std::string::npos) nl = text.size();
+    args.push_back(text.substr(from, nl - from));
+    from = nl + 1;
+  }
+  return args;
 }
 
 std::string read_file(const std::filesystem::path& p) {
@@ -66,6 +83,19 @@ std::string listing(const std::filesystem::path& dir) {
 void write_file(const std::filesystem::path& p, const std::string& bytes) {
   std::ofstream f(p, std::ios::binary);
   f << bytes;
+}
+
+std::map<std::string, std::string> files_below(const std::filesystem::path& root) {
+  namespace fs = std::filesystem;
+  std::map<std::string, std::string> files;
+  if (!fs::exists(root)) return files;
+  for (const fs::directory_entry& e : fs::recursive_directory_iterator(root)) {
+    // lexically: a link is named by its own path, not by where it leads
+    std::string name = e.path().lexically_relative(root).string();
+    if (e.is_symlink()) files[name] = "-> " + fs::read_symlink(e.path()).string();
+    else if (e.is_regular_file()) files[name] = read_file(e.path());
+  }
+  return files;
 }
 
 namespace {

@@ -1,6 +1,8 @@
 // The end-to-end scenarios of versel. Every folder beside this file that
-// holds a `stdin` file is one run of the real binary:
-//   stdin             the typed answers, one per line
+// holds a `stdin` or an `args` file is one run of the real binary:
+//   stdin             the typed answers, one per line (absent: an empty input)
+//   args              the command-line arguments, one per line, an empty
+//                     line an empty argument (absent: none, the dialogue)
 //   files/            files placed in a fresh working directory (optional)
 //   cwd               a folder inside it to start versel in (optional)
 //   about             what the scenario shows, for the reader (optional)
@@ -31,24 +33,10 @@ constexpr int kTimeLimitSeconds = 20;
 std::vector<std::string> scenario_names() {
   std::vector<std::string> names;
   for (const fs::directory_entry& e : fs::directory_iterator(VERSEL_SCENARIOS))
-    if (e.is_directory() && fs::exists(e.path() / "stdin"))
+    if (e.is_directory() && (fs::exists(e.path() / "stdin") || fs::exists(e.path() / "args")))
       names.push_back(e.path().filename().string());
   std::sort(names.begin(), names.end());
   return names;
-}
-
-// Every file below `root` by its relative path, with its bytes; a link shows
-// as "-> " and its target.
-std::map<std::string, std::string> files_below(const fs::path& root) {
-  std::map<std::string, std::string> files;
-  if (!fs::exists(root)) return files;
-  for (const fs::directory_entry& e : fs::recursive_directory_iterator(root)) {
-    // lexically: a link is named by its own path, not by where it leads
-    std::string name = e.path().lexically_relative(root).string();
-    if (e.is_symlink()) files[name] = "-> " + fs::read_symlink(e.path()).string();
-    else if (e.is_regular_file()) files[name] = scenario::read_file(e.path());
-  }
-  return files;
 }
 
 std::string trimmed(std::string s) {
@@ -70,8 +58,12 @@ TEST_P(Scenario, RunsAsExpected) {
   if (fs::exists(dir / "cwd")) cwd = work / trimmed(scenario::read_file(dir / "cwd"));
   fs::create_directories(cwd);
 
-  int status = scenario::run_binary(VERSEL_BINARY, cwd, dir / "stdin", run / "stdout",
-                                    run / "stderr", kTimeLimitSeconds);
+  fs::path in = dir / "stdin";
+  if (!fs::exists(in)) in = "/dev/null";
+  std::vector<std::string> args;
+  if (fs::exists(dir / "args")) args = scenario::arguments_of(scenario::read_file(dir / "args"));
+  int status = scenario::run_binary(VERSEL_BINARY, cwd, in, run / "stdout", run / "stderr",
+                                    kTimeLimitSeconds, args);
   scenario::write_file(run / "status", std::to_string(status) + "\n");
   SCOPED_TRACE("outputs of this run: " + run.string());
 
@@ -88,8 +80,8 @@ TEST_P(Scenario, RunsAsExpected) {
   EXPECT_EQ(scenario::first_difference(expected_err, scenario::read_file(run / "stderr")), "")
       << "standard error";
 
-  std::map<std::string, std::string> expected = files_below(dir / "expected" / "files");
-  std::map<std::string, std::string> actual = files_below(work);
+  std::map<std::string, std::string> expected = scenario::files_below(dir / "expected" / "files");
+  std::map<std::string, std::string> actual = scenario::files_below(work);
   for (const auto& [name, bytes] : expected) {
     auto it = actual.find(name);
     if (it == actual.end()) {

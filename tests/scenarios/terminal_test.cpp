@@ -1,11 +1,14 @@
-// A run of versel in a real terminal: tmux starts it, the answers are typed
+// Runs of versel in a real terminal: tmux starts it, the answers are typed
 // with send-keys, and the captured screen must show each prompt's "=> " at
-// column 45 with the typed answer after it. Skipped when tmux is missing.
+// column 45 with the typed answer after it; a long run of the command line
+// shows its progress line there, and never into a pipe. Skipped when tmux is
+// missing.
 #include <gtest/gtest.h>
 #include <unistd.h>
 
 #include <chrono>
 #include <cstdio>
+#include <fstream>
 #include <cstdlib>
 #include <filesystem>
 #include <sstream>
@@ -106,6 +109,74 @@ TEST(Terminal, PromptsStandAtColumn45WithTheAnswerAfterThem) {
   EXPECT_EQ(line_starting(screen, "  file: "),
             "  file: temp.dat                                 processed");
   EXPECT_TRUE(fs::exists(dir / "temp_sea"));
+}
+
+// A data file large enough for a run of a few seconds: `stations` stations
+// of 120 years in the layout of data set 7.
+void write_large_file(const fs::path& path, int stations) {
+  std::ofstream out(path, std::ios::binary);
+  std::string block;
+  char line[128];
+  for (int st = 0; st < stations; ++st) {
+    std::snprintf(line, sizeof line, "STATION%05d %6.2f%7.2f\n", st, 35.0, -94.0);
+    block += line;
+    for (int y = 1901; y <= 2020; ++y) {
+      int n = std::snprintf(line, sizeof line, " %4d", y);
+      for (int m = 0; m < 12; ++m)
+        n += std::snprintf(line + n, sizeof line - static_cast<std::size_t>(n), "%5d",
+                           (st * 7 + y * 13 + m * 29) % 400 - 100);
+      block.append(line, static_cast<std::size_t>(n));
+      block += '\n';
+    }
+    if (block.size() > (1u << 20)) {
+      out << block;
+      block.clear();
+    }
+  }
+  out << block;
+}
+
+TEST(Terminal, ALongRunShowsItsProgressOnATerminalAndNeverInAPipe) {
+  fs::path dir = fs::path(VERSEL_SCENARIO_RUNS) / "terminal_progress";
+  fs::remove_all(dir);
+  fs::create_directories(dir);
+  // mat reads the file twice: the pre-scan, then the stations
+  write_large_file(dir / "big.dat", 20000);
+  const std::string args = " -k mat -d 7 -m 000001130000 big.dat";
+  const std::string summary = "versel: big.dat: 20000 stations, years 1901 to 2020, 1 climate "
+                              "variable; wrote big_sea and big_key";
+
+  // standard error into a pipe: the summary line alone
+  std::string piped = "cd '" + dir.string() + "' && '" + std::string(VERSEL_BINARY) + "'" + args +
+                      " 2>&1 >/dev/null | cat > piped_stderr";
+  ASSERT_EQ(std::system(piped.c_str()), 0);
+  EXPECT_EQ(scenario::read_file(dir / "piped_stderr"), summary + "\n");
+
+  if (std::system("tmux -V >/dev/null 2>&1") != 0) GTEST_SKIP() << "tmux is missing";
+  Terminal t;
+  auto start = std::chrono::steady_clock::now();
+  ASSERT_EQ(t.tmux("new-session -d -s versel -x 120 -y 20 -c '" + dir.string() + "' '" +
+                   std::string(VERSEL_BINARY) + args + "; echo status $?; sleep 60'"),
+            0);
+  std::string progress;  // a progress line seen on the screen
+  std::string screen;
+  for (int i = 0; i < 30000; ++i) {
+    screen = t.screen();
+    if (progress.empty()) progress = line_starting(screen, "versel: big.dat: ");
+    if (progress.find("% of the file") == std::string::npos) progress.clear();
+    if (screen.find("status ") != std::string::npos) break;
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  }
+  double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+  ASSERT_NE(screen.find("status 0"), std::string::npos) << screen;
+  // the summary stands where the progress line was, with nothing of it left
+  EXPECT_EQ(line_starting(screen, "versel: big.dat: "), summary);
+  EXPECT_EQ(screen.find("% of the file"), std::string::npos) << screen;
+  if (seconds < 0.8) GTEST_SKIP() << "the run took " << seconds << " s, too short for a progress line";
+  EXPECT_NE(progress.find(" stations "), std::string::npos) << "no progress line was seen";
+  std::printf("progress line seen: %s (a run of %.1f s)\n", progress.c_str(), seconds);
+  fs::remove(dir / "big.dat");
+  fs::remove(dir / "big_sea");
 }
 
 }  // namespace

@@ -1,0 +1,214 @@
+// The command line's driver: the actions that need no file, the settings of
+// a run, and the loop over the FILEs with its failure handling and summary.
+#include "cli/run_files.h"
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <map>
+#include <new>
+#include <optional>
+#include <utility>
+#include <vector>
+
+#include "cli/explain.h"
+#include "cli/help_text.h"
+#include "cli/messages.h"
+#include "collect/collection.h"
+#include "dialogue/catalogue.h"
+#include "dialogue/file_names.h"
+#include "mask/mask_check.h"
+#include "mask/mask_shape.h"
+#include "records/failure.h"
+#include "records/io.h"
+#include "records/progress.h"
+
+namespace versel {
+namespace {
+
+void to_standard_error(std::string_view text) {
+  std::fwrite(text.data(), 1, text.size(), stderr);
+  std::fflush(stderr);
+}
+
+// Help, version and explanation: their text on standard output. A text that
+// cannot be written there is a failure.
+int to_standard_output(std::string_view text) {
+  if (std::fwrite(text.data(), 1, text.size(), stdout) == text.size() && std::fflush(stdout) == 0)
+    return kExitDone;
+  to_standard_error(std::string(kUsagePrefix) + std::string(kMsgStandardOutput) + ": " +
+                    std::strerror(errno) + "\n");
+  return kExitRunFailed;
+}
+
+// A regular file by its device and inode: two names of one file have one
+// identity. A device such as /dev/null has none: any number of outputs may
+// go there.
+using FileId = std::pair<dev_t, ino_t>;
+
+std::optional<FileId> identity(const std::string& name) {
+  struct stat st {};
+  if (::stat(name.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return std::nullopt;
+  return FileId{st.st_dev, st.st_ino};
+}
+
+// The files a run must not overwrite beyond what the dialogue's checks see:
+// the other FILEs of the command line, and the outputs written for earlier
+// FILEs, reached through another name for them or a link.
+struct KeptFiles {
+  std::map<FileId, std::string> files;    // each FILE that exists, by identity
+  std::map<FileId, std::string> written;  // each output written, and its FILE
+};
+
+KeptFiles kept_files(const std::vector<std::string>& files) {
+  KeptFiles kept;
+  for (const std::string& file : files)
+    if (std::optional<FileId> id = identity(file)) kept.files.emplace(*id, file);
+  return kept;
+}
+
+// Refuses an output that is another FILE or an earlier output of this run;
+// one that is the FILE itself the dialogue's check has refused before.
+void refuse_overwrite(const std::string& output, const KeptFiles& kept) {
+  std::optional<FileId> id = identity(output);
+  if (!id) return;
+  if (auto it = kept.files.find(*id); it != kept.files.end())
+    fail_run({compose(kMsgOutputOverFile, {shown_name(output), shown_name(it->second)})});
+  if (auto it = kept.written.find(*id); it != kept.written.end())
+    fail_run({compose(kMsgOutputOverOutput, {shown_name(output), shown_name(it->second)})});
+}
+
+// One FILE, from the open of its data file to the commit of its outputs, in
+// the order of the dialogue: data file, output names checked, outputs
+// created, the known data set's first line, the processing, the closes and
+// the commit. A failure raises RunFailure.
+RunTotals run_file(const RunSettings& base, const CliRequest& request, const std::string& file,
+                   const FileOutputs& out, const KeptFiles& kept) {
+  RunSettings s = base;
+  assign(s.INFILE, file);  // as the dialogue would hold it; nothing below reads it
+  open(kDataUnit, file, OpenStatus::old);
+  if (out.sea == kStandardOutput) {
+    if (same_file("/dev/stdout", file)) fail_run({std::string(kMsgStandardOutputIsFile)});
+    open_standard_output(kSeaUnit);
+  } else {
+    refuse_clashing_outputs(file, out.sea, out.key);
+    refuse_overwrite(out.sea, kept);
+    if (!out.key.empty()) refuse_overwrite(out.key, kept);
+    open(kSeaUnit, out.sea, OpenStatus::unknown);
+    if (!out.key.empty()) open(kKeyUnit, out.key, OpenStatus::unknown);
+  }
+  if (request.data_set != 0) take_data_set(*known_data_set(request.data_set), s);
+  RunTotals totals = collect_and_write(s);
+  close(kDataUnit);
+  if (!out.key.empty()) close(kKeyUnit);
+  close(kSeaUnit);
+  commit_outputs();
+  return totals;
+}
+
+// "versel: FILE: " and the first line, the other lines indented under it.
+std::string failure_text(const std::string& file, const std::vector<std::string>& lines) {
+  std::string text(kUsagePrefix);
+  text += shown_name(file);
+  text += ": ";
+  text += lines.empty() ? std::string(kMsgRunFailed) : lines[0];
+  text += '\n';
+  for (std::size_t i = 1; i < lines.size(); ++i) text += "  " + lines[i] + "\n";
+  return text;
+}
+
+}  // namespace
+
+RunSettings settings_of(const CliRequest& r) {
+  RunSettings s;
+  start_settings(s);
+  s.FMTCTRL = r.kind;
+  if (r.data_set != 0) {
+    s.IFMT = r.data_set;
+  } else {
+    s.IFMT = kUserDefined;
+    assign(s.FRM, r.format);
+    s.FLAG = r.flag.value_or(0.0f);
+    assign(s.FRM3, r.header_format);
+  }
+  s.MASK = mask_from_text(r.mask);
+  return s;
+}
+
+FileOutputs outputs_of_file(const CliRequest& request, std::string_view file) {
+  if (request.output == kStandardOutput) return {std::string(kStandardOutput), {}};
+  std::string prefix = output_prefix(request, file);
+  return {sea_file(prefix), request.kind == kMat ? key_file(prefix) : std::string()};
+}
+
+std::string summary_text(const RunTotals& totals, int variables, const FileOutputs& outputs) {
+  std::string stations = totals.stations == 0   ? std::string(kMsgNoStation)
+                         : totals.stations == 1 ? std::string(kMsgOneStation)
+                                                : compose(kMsgStations, {std::to_string(totals.stations)});
+  std::string years =
+      !totals.labelled ? std::string(kMsgNoOutputYear)
+      : totals.first_label == totals.last_label
+          ? compose(kMsgYear, {std::to_string(totals.first_label)})
+          : compose(kMsgYears, {std::to_string(totals.first_label), std::to_string(totals.last_label)});
+  std::string count = variables == 1 ? std::string(kMsgOneVariable)
+                                     : compose(kMsgVariables, {std::to_string(variables)});
+  std::string files = outputs.sea == kStandardOutput ? std::string(kMsgStandardOutput)
+                                                     : shown_name(outputs.sea);
+  if (!outputs.key.empty()) files = compose(kMsgTwoFiles, {files, shown_name(outputs.key)});
+  return compose(kMsgSummary, {stations, years, count, files});
+}
+
+int run_command_line(std::span<const char* const> args) {
+  const CliRequest request = parse_command_line(args);
+  switch (request.action) {
+    case CliAction::help: return to_standard_output(help_text());
+    case CliAction::version: return to_standard_output(version_text());
+    case CliAction::explain: return to_standard_output(explain_mask(request.mask));
+    case CliAction::usage_error:
+      to_standard_error(usage_error_text(request.error));
+      return kExitUsage;
+    case CliAction::run: break;
+  }
+
+  // no dialogue: no console lines, and a failure ends one FILE's run only
+  set_failure_mode(FailureMode::raise);
+  set_console_output(ConsoleOutput::discarded);
+  const RunSettings base = settings_of(request);
+  const int variables = analyse_mask(base.MASK).NCV;
+  // a progress line between the lines of "-o -" on the same terminal would
+  // garble them
+  const bool progress = !request.quiet && ::isatty(STDERR_FILENO) == 1 &&
+                        !(request.output == kStandardOutput && ::isatty(STDOUT_FILENO) == 1);
+  KeptFiles kept = kept_files(request.files);
+  int status = kExitDone;
+  for (const std::string& file : request.files) {
+    const FileOutputs out = outputs_of_file(request, file);
+    std::vector<std::string> failed;
+    if (progress) start_progress(shown_name(file));
+    try {
+      RunTotals totals = run_file(base, request, file, out, kept);
+      end_progress();
+      for (const std::string& name : {out.sea, out.key})
+        if (!name.empty() && name != kStandardOutput)
+          if (std::optional<FileId> id = identity(name)) kept.written.emplace(*id, file);
+      if (!request.quiet)
+        to_standard_error(std::string(kUsagePrefix) + shown_name(file) + ": " +
+                          summary_text(totals, variables, out) + "\n");
+      continue;
+    } catch (const RunFailure& f) {
+      failed = f.lines;
+    } catch (const std::bad_alloc&) {
+      failed = {std::string(kMsgOutOfMemory)};
+    }
+    end_progress();
+    abandon_run();
+    to_standard_error(failure_text(file, failed));
+    status = kExitRunFailed;
+  }
+  return status;
+}
+
+}  // namespace versel
