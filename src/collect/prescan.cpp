@@ -20,8 +20,7 @@ void clired2(const RunSettings& s, ResultTables& t) {
   while (read_line(file_unit(kDataUnit), raw, kOnEnd) == IoStatus::ok) {
     if (is_blank_line(raw)) continue;
     std::int32_t IYR = 0;
-    std::array<float, 12> CL{};
-    if (!read_year_line(s, raw, IYR, CL)) {
+    if (!is_year_line(s, raw, IYR)) {
       in_station = false;
       continue;
     }

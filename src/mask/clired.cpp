@@ -55,6 +55,10 @@ bool read_year_line(const RunSettings& s, std::string_view line, std::int32_t& I
   return read_year_record(view(s.FRM), line, s.FLAG, IYR, CL);
 }
 
+bool is_year_line(const RunSettings& s, std::string_view line, std::int32_t& IYR) {
+  return is_year_record(view(s.FRM), line, IYR);
+}
+
 bool is_blank_line(std::string_view line) {
   return line.find_first_not_of(" \t") == std::string_view::npos;
 }

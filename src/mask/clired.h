@@ -24,6 +24,10 @@ bool is_blank_line(std::string_view line);
 bool read_year_line(const RunSettings& s, std::string_view line, std::int32_t& IYR,
                     std::array<float, 12>& CL);
 
+// Whether a line is a year line, and its year: what read_year_line decides,
+// for the pre-scan, which needs no monthly values.
+bool is_year_line(const RunSettings& s, std::string_view line, std::int32_t& IYR);
+
 // A year a year line may carry: every year label and span stays a 32-bit
 // integer.
 inline bool year_in_range(std::int32_t year) {

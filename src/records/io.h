@@ -80,6 +80,10 @@ IoStatus read_line(Unit unit, std::string& line, unsigned branches = kNoBranch);
 bool read_year_record(std::string_view format_text, std::string_view line, float flag,
                       std::int32_t& year, std::array<float, 12>& months);
 
+// Whether `line` is a year line under the data format, and its year: the
+// same answer as read_year_record, without converting the months.
+bool is_year_record(std::string_view format_text, std::string_view line, std::int32_t& year);
+
 void write(Unit unit, FormatText format, std::span<const Value> values);
 inline void write(Unit unit, FormatText format, ValueList values) {
   write(unit, format, std::span<const Value>(values.begin(), values.size()));

@@ -125,8 +125,12 @@ bool walk_year_line(const Format& format, std::string_view line, float flag, std
   return take_year_line(static_cast<std::uint32_t>(digitless & 0x1fff), flag, months);
 }
 
-bool read_year_record(std::string_view format_text, std::string_view line, float flag,
-                      std::int32_t& year, std::array<float, 12>& months) {
+namespace {
+
+// A year line read through a held data format, its months converted only
+// when `months_wanted`.
+bool year_record(std::string_view format_text, std::string_view line, float flag,
+                 std::int32_t& year, std::array<float, 12>& months, bool months_wanted) {
   CachedFormat& entry = cached_entry(held(format_text));
   if (!entry.year_line_planned) {
     entry.year_line = plan_year_line(entry.format);
@@ -134,13 +138,25 @@ bool read_year_record(std::string_view format_text, std::string_view line, float
   }
   if (entry.year_line.fixed) {
     std::uint32_t digitless = 0;
-    switch (read_by_plan(entry.year_line, line, year, months, digitless)) {
+    switch (read_by_plan(entry.year_line, line, year, months, digitless, months_wanted)) {
       case PlanRead::year_line: return take_year_line(digitless, flag, months);
       case PlanRead::no_year_line: return false;
       case PlanRead::walk: break;
     }
   }
   return walk_year_line(entry.format, line, flag, year, months);
+}
+
+}  // namespace
+
+bool read_year_record(std::string_view format_text, std::string_view line, float flag,
+                      std::int32_t& year, std::array<float, 12>& months) {
+  return year_record(format_text, line, flag, year, months, true);
+}
+
+bool is_year_record(std::string_view format_text, std::string_view line, std::int32_t& year) {
+  std::array<float, 12> months{};
+  return year_record(format_text, line, 0.0f, year, months, false);
 }
 
 }  // namespace versel

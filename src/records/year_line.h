@@ -68,8 +68,12 @@ enum class PlanRead : std::uint8_t {
 // plain field holds none and a comma outside the fields changes nothing.
 // Bit 0 of `digitless` stands for the year, bit m for month m (1 to 12); the
 // year-line rule is not applied here.
+// With `months_wanted` false, the plain month fields are only checked, not
+// converted (what the pre-scan needs: which lines are year lines, and
+// their years); `months` then holds only the fields that were not plain.
 PlanRead read_by_plan(const YearLinePlan& plan, std::string_view line, std::int32_t& year,
-                      std::array<float, 12>& months, std::uint32_t& digitless);
+                      std::array<float, 12>& months, std::uint32_t& digitless,
+                      bool months_wanted = true);
 
 // Which of sixteen columns hold a blank, a digit or a point: bit i for column
 // i. classify() does it in one step where the processor can, and otherwise

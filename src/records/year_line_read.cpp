@@ -233,6 +233,15 @@ inline bool read_windowed(const char* base, const PlannedField& f, T& out) {
   return true;
 }
 
+// Whether a month field is a plain number, without its value: true means
+// read_windowed would take it.
+inline bool plain_month(const char* base, const PlannedField& f) {
+  std::uint32_t m = 0;
+  int exp10 = 0;
+  bool negative = false;
+  return f.window != 0 && plain_number(base, f, m, exp10, negative);
+}
+
 // A comma within the columns of the fields: it ends a numeric field early
 // and moves every field after it, which only the walk follows.
 bool comma_among_fields(const YearLinePlan& plan, std::string_view line) {
@@ -266,7 +275,8 @@ ColumnMasks classify_words(const char* p) {
 ColumnMasks classify(const char* p) { return classify_columns(p); }
 
 PlanRead read_by_plan(const YearLinePlan& plan, std::string_view line, std::int32_t& year,
-                      std::array<float, 12>& months, std::uint32_t& digitless) {
+                      std::array<float, 12>& months, std::uint32_t& digitless,
+                      bool months_wanted) {
   if (std::endian::native != std::endian::little || plan.reach > kMaxWindowedColumns) {
     if (comma_among_fields(plan, line)) return PlanRead::walk;
     return read_fields(plan, line, year, months, digitless);
@@ -296,7 +306,9 @@ PlanRead read_by_plan(const YearLinePlan& plan, std::string_view line, std::int3
     if (PlanRead r = other(plan.fields[0], year, 1u); r != PlanRead::year_line) return r;
   }
   for (std::size_t m = 0; m < 12; ++m) {
-    if (read_windowed(base, plan.fields[m + 1], months[m])) continue;
+    if (months_wanted ? read_windowed(base, plan.fields[m + 1], months[m])
+                      : plain_month(base, plan.fields[m + 1]))
+      continue;
     if (PlanRead r = other(plan.fields[m + 1], months[m], 1u << (m + 1)); r != PlanRead::year_line)
       return r;
   }

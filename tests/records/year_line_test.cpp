@@ -347,6 +347,11 @@ TEST(YearLineRandom, PlanReadsAsTheWalk) {
         same = want.year == got.year;
         for (std::size_t m = 0; m < 12; ++m) same = same && same_bits(want.months[m], got.months[m]);
       }
+      {  // the pre-scan's question alone: a year line, and its year
+        std::int32_t year = 0;
+        bool is = is_year_record(f.text, line, year);
+        same = same && is == want.year_line && (!is || year == want.year);
+      }
       if (plan.fixed) {
         Read by_plan;
         std::uint32_t digitless = 0;
