@@ -19,7 +19,8 @@ namespace versel {
 namespace {
 
 enum class OptionId : std::uint8_t {
-  kind, data_set, format, flag, header_format, mask, output, quiet, explain, help, version,
+  kind, data_set, format, flag, header_format, mask, min_months, output, quiet, explain, help,
+  version,
 };
 
 struct OptionSpec {
@@ -29,13 +30,14 @@ struct OptionSpec {
   std::string_view argument;   // what its value is; empty when it takes none
 };
 
-constexpr std::array<OptionSpec, 11> kOptions{{
+constexpr std::array<OptionSpec, 12> kOptions{{
     {OptionId::kind, 'k', "kind", kArgKind},
     {OptionId::data_set, 'd', "data-set", kArgDataSet},
     {OptionId::format, 'f', "format", kArgFormat},
     {OptionId::flag, 0, "flag", kArgFlag},
     {OptionId::header_format, 0, "header-format", kArgHeaderFormat},
     {OptionId::mask, 'm', "mask", kArgMask},
+    {OptionId::min_months, 0, "min-months", kArgMinMonths},
     {OptionId::output, 'o', "output", kArgOutput},
     {OptionId::quiet, 'q', "quiet", ""},
     {OptionId::explain, 0, "explain", ""},
@@ -47,7 +49,8 @@ struct OutputKind {
   std::string_view name;
   std::int32_t kind;
 };
-constexpr std::array<OutputKind, 3> kKinds{{{"tsf", kTsf}, {"mat", kMat}, {"grd", kGrd}}};
+constexpr std::array<OutputKind, 4> kKinds{
+    {{"tsf", kTsf}, {"mat", kMat}, {"grd", kGrd}, {"csv", kCsv}}};
 
 std::string_view kind_name(std::int32_t kind) {
   for (const OutputKind& k : kKinds)
@@ -85,6 +88,20 @@ std::int32_t data_set_of(std::string_view value, std::string& message) {
   }
   if (!digits) message = compose(kMsgDataSetNotNumber, {quoted(value)});
   else if (n < 1 || n > 12) message = compose(kMsgDataSetRange, {quoted(value)});
+  return message.empty() ? static_cast<std::int32_t>(n) : 0;
+}
+
+// --min-months: digits only, 1 or more (a count above any season's months
+// means all of them). 0 with a message otherwise.
+std::int32_t min_months_of(std::string_view value, std::string& message) {
+  bool digits = !value.empty();
+  long n = 0;
+  for (char c : value) {
+    if (c < '0' || c > '9') digits = false;
+    else if (n < 1000) n = n * 10 + (c - '0');
+  }
+  if (!digits) message = compose(kMsgMinMonthsNotNumber, {quoted(value)});
+  else if (n == 0) message = compose(kMsgMinMonthsZero, {quoted(value)});
   return message.empty() ? static_cast<std::int32_t>(n) : 0;
 }
 
@@ -194,6 +211,7 @@ void take(Parse& p, const OptionSpec& spec, std::string_view value) {
       check_mask(value, message);
       r.mask = value;
       break;
+    case OptionId::min_months: r.min_months = min_months_of(value, message); break;
     case OptionId::output:
       if (value.empty()) message = std::string(kMsgOutputEmpty);
       r.output = value;
@@ -287,6 +305,7 @@ std::vector<std::string> outputs_of(const CliRequest& r, std::string_view file) 
   if (r.output == kStandardOutput) return {};
   std::string prefix = output_prefix(r, file);
   if (r.kind == kMat) return {sea_file(prefix), key_file(prefix)};
+  if (r.kind == kCsv) return {csv_file(prefix)};
   return {sea_file(prefix)};
 }
 
@@ -369,5 +388,6 @@ std::string output_prefix(const CliRequest& request, std::string_view file) {
 
 std::string sea_file(std::string_view prefix) { return std::string(prefix) + "_sea"; }
 std::string key_file(std::string_view prefix) { return std::string(prefix) + "_key"; }
+std::string csv_file(std::string_view prefix) { return std::string(prefix) + ".csv"; }
 
 }  // namespace versel

@@ -48,13 +48,14 @@ inline constexpr std::string_view kStandardOutput = "-";
 
 struct CliRequest {
   CliAction action = CliAction::run;
-  std::int32_t kind = 0;       // kTsf, kMat or kGrd; 0 when not given
+  std::int32_t kind = 0;       // kTsf, kMat, kGrd or kCsv; 0 when not given
   std::int32_t data_set = 0;   // 1 to 12; 0 when not given
   std::string format;          // --format as given; empty when not given
   std::optional<float> flag;   // --flag, read as the dialogue reads it
   std::string header_format;   // --header-format; empty when not given
   std::string mask;            // --mask, checked by check_mask_text
   std::string output;          // --output PREFIX or kStandardOutput; empty when not given
+  std::int32_t min_months = 0; // --min-months; 0 when not given (an average needs all)
   bool quiet = false;
   std::vector<std::string> files;
   std::string error;           // usage_error: the message, without "versel: "
@@ -75,8 +76,9 @@ std::string usage_error_text(std::string_view message);
 //   "data/cru_pre.dat" -> "data/cru", "../x.dat" -> "../x", "alpha" -> "alpha"
 std::string output_prefix(const CliRequest& request, std::string_view file);
 
-// The _sea and _key files of a prefix.
+// The _sea and _key files of a prefix, and the file of a csv run.
 std::string sea_file(std::string_view prefix);
+std::string csv_file(std::string_view prefix);
 std::string key_file(std::string_view prefix);
 
 }  // namespace versel

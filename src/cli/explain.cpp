@@ -19,15 +19,19 @@ constexpr std::string_view kMissing = "missing months  ";
 constexpr std::string_view kYears = "output years    ";
 
 // The rule for missing months of each kind of variable, as the reduction
-// applies it. The rule for averages is the one a run has in force; today
-// there is one, all months.
+// applies it. The rule for averages is the one a run has in force
+// (--min-months).
 constexpr std::string_view kSingleRule = "a single month is missing when its month is";
 constexpr std::string_view kSumRule = "a sum is missing when any of its months is";
 constexpr std::string_view kAverageRule = "an average needs all of its months";
+constexpr std::string_view kAverageAtLeast =
+    "an average is the mean of the months there when at least {} are\n"
+    "                (all of them in a season of fewer months), else it is missing";
 
 std::string year_text(int offset) {
   if (offset == 0) return "Y";
-  return offset > 0 ? "Y+" + std::to_string(offset) : "Y" + std::to_string(offset);
+  std::string text(offset > 0 ? "Y+" : "Y");
+  return text.append(std::to_string(offset));
 }
 
 std::string plural(int n, std::string_view word) {
@@ -47,17 +51,17 @@ std::string window_line(const MaskShape& shape) {
 std::string variable_text(const ClimateVariable& v) {
   int n = static_cast<int>(v.months.size());
   std::string text = v.kind == VariableKind::single ? "single month"
-                     : v.kind == VariableKind::sum  ? "sum of " + plural(n, "month")
-                                                    : "average of " + plural(n, "month");
+                     : v.kind == VariableKind::sum  ? std::string("sum of ").append(plural(n, "month"))
+                                                    : std::string("average of ").append(plural(n, "month"));
   text += ":";
   for (std::size_t i = 0; i < v.months.size(); ++i) {
     const MaskMonth& m = v.months[i];
     bool new_year = i == 0 || m.year_offset != v.months[i - 1].year_offset;
-    if (new_year && i > 0) text += " of " + year_text(v.months[i - 1].year_offset) + ",";
+    if (new_year && i > 0) text.append(" of ").append(year_text(v.months[i - 1].year_offset)).append(",");
     text += " ";
     text += month_name(m.month);
   }
-  text += " of " + year_text(v.months.back().year_offset);
+  text.append(" of ").append(year_text(v.months.back().year_offset));
   return text;
 }
 
@@ -70,7 +74,7 @@ std::string years_text(const MaskShape& shape) {
 
 }  // namespace
 
-std::string explain_mask(std::string_view mask_text) {
+std::string explain_mask(std::string_view mask_text, int min_months) {
   const Mask mask = mask_from_text(mask_text);
   const MaskShape shape = analyse_mask(mask);
   const std::vector<ClimateVariable> variables = climate_variables(mask);
@@ -100,17 +104,22 @@ std::string explain_mask(std::string_view mask_text) {
   }
 
   std::string_view heading = kMissing;
-  const std::string_view rules[3] = {kSingleRule, kSumRule, kAverageRule};
+  std::string average = std::string(kAverageRule);
+  if (min_months > 0) {
+    average = std::string(kAverageAtLeast);
+    average.replace(average.find("{}"), 2, std::to_string(min_months));
+  }
+  const std::string_view rules[3] = {kSingleRule, kSumRule, average};
   for (int k = 0; k < 3; ++k) {
     if (!kinds[k]) continue;
     line(heading, rules[k]);
     heading = kIndent;
   }
 
-  line(kYears, "a station of the years Y1 to Y2 gets " + years_text(shape) +
+  line(kYears, std::string("a station of the years Y1 to Y2 gets ").append(years_text(shape)) +
                    (shape.extra == 0 ? ";" : ","));
   if (shape.extra > 0)
-    line(kIndent, "none when it spans fewer than " + plural(shape.extra + 1, "year") + ";");
+    line(kIndent, std::string("none when it spans fewer than ").append(plural(shape.extra + 1, "year")) + ";");
   line(kIndent, "a year missing between Y1 and Y2 holds missing months");
   return out;
 }

@@ -23,7 +23,7 @@
 namespace versel {
 
 // The explanation of a mask that check_mask_text accepts, lines ending in a
-// line feed.
-std::string explain_mask(std::string_view mask);
+// line feed; `min_months` is the run's rule for averages (0: all months).
+std::string explain_mask(std::string_view mask, int min_months = 0);
 
 }  // namespace versel

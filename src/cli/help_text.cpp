@@ -11,11 +11,13 @@ R"(Usage: versel [OPTION]... FILE...
 
 Reduces the monthly climate data of each FILE (stations, each a header line
 and one line per year with the year and twelve monthly values) to the values
-that a climate mask defines, and writes them as tsf, mat or grd files.
+that a climate mask defines, and writes them as tsf, mat, grd or csv files.
 
   -k, --kind KIND          tsf: each station's values by year; mat: a matrix of
                            years and variables by station, with a _key file of
-                           coordinates; grd: each station's long-term means
+                           coordinates; grd: each station's long-term means;
+                           csv: one row per station, year and variable, with
+                           column names, for R, Python and spreadsheets
   -d, --data-set N         the layout of a known data set, 1 to 12 (below)
   -f, --format FMT         a record format of your own for the year lines, such
                            as '(1x,i4,12f5.1)'; needs --flag
@@ -25,9 +27,11 @@ that a climate mask defines, and writes them as tsf, mat or grd files.
                            line, such as '(12x,f6.2,f7.2)' (with --format, for
                            mat and grd)
   -m, --mask MASK          the climate mask (below)
-  -o, --output PREFIX      write PREFIX_sea (and PREFIX_key for mat); one FILE
-                           only; '-o -' writes the _sea file of tsf or grd to
-                           standard output
+      --min-months N       an average season is the mean of the months there
+                           when at least N of them are (default: all of them)
+  -o, --output PREFIX      write PREFIX_sea (and PREFIX_key for mat; PREFIX.csv
+                           for csv); one FILE only; '-o -' writes the _sea file
+                           of tsf or grd, or the csv file, to standard output
   -q, --quiet              nothing on standard error but errors
       --explain            say what the mask computes, then exit (no FILE read)
   -h, --help               show this help, then exit
@@ -76,6 +80,8 @@ Examples:
          --header-format '(12x,f6.2,f7.2)' -m 000001130000 a.dat b.dat
       writes a_sea and a_key, then b_sea and b_key
   versel -k grd -d 7 -m 000001130000 -o - temperature.dat > jja_means.txt
+  versel -k csv -d 7 -m 000001130000 --min-months 2 temperature.dat
+      writes temperature.csv: JJA_avg where at least 2 of the months are there
   versel --explain -m 00000000000113
 
 Exit status: 0 done, 1 a FILE could not be processed, 2 a usage error (nothing

@@ -43,7 +43,12 @@ std::string compose(std::string_view text, std::initializer_list<std::string_vie
   return out;
 }
 
-std::string quoted(std::string_view value) { return "'" + escaped(value, kShownLength) + "'"; }
+std::string quoted(std::string_view value) {
+  std::string text(1, '\'');
+  text += escaped(value, kShownLength);
+  text += '\'';
+  return text;
+}
 
 std::string shown_name(std::string_view name) { return escaped(name, std::string_view::npos); }
 

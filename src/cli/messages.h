@@ -14,7 +14,7 @@ inline constexpr std::string_view kUsagePrefix = "versel: ";
 inline constexpr std::string_view kUsageHint = "Try 'versel --help'.";
 
 // What each option's value is, for a missing value.
-inline constexpr std::string_view kArgKind = "KIND: tsf, mat or grd";
+inline constexpr std::string_view kArgKind = "KIND: tsf, mat, grd or csv";
 inline constexpr std::string_view kArgDataSet = "N: a data set of 1 to 12";
 inline constexpr std::string_view kArgFormat =
     "FMT: the record format of the year lines, such as (1x,i4,12f5.1)";
@@ -22,6 +22,8 @@ inline constexpr std::string_view kArgFlag = "X: the value that marks a missing 
 inline constexpr std::string_view kArgHeaderFormat =
     "FMT: how latitude and longitude are read from a header line, such as (12x,f6.2,f7.2)";
 inline constexpr std::string_view kArgMask = "MASK: the climate mask, such as 000001130000";
+inline constexpr std::string_view kArgMinMonths =
+    "N: the valid months an average season needs, 1 or more";
 inline constexpr std::string_view kArgOutput =
     "PREFIX: the start of the output file names, or - for standard output";
 
@@ -33,7 +35,13 @@ inline constexpr std::string_view kMsgGivenTwice = "option {} is given twice: {}
 inline constexpr std::string_view kMsgSwitchTwice = "option {} is given twice; give it once";
 
 // The values of the options.
-inline constexpr std::string_view kMsgKindUnknown = "--kind {}: not an output kind; use tsf, mat or grd";
+inline constexpr std::string_view kMsgKindUnknown =
+    "--kind {}: not an output kind; use tsf, mat, grd or csv";
+inline constexpr std::string_view kMsgMinMonthsNotNumber =
+    "--min-months {}: not a number; give how many valid months an average season needs, "
+    "1 or more";
+inline constexpr std::string_view kMsgMinMonthsZero =
+    "--min-months {}: an average needs at least 1 valid month";
 inline constexpr std::string_view kMsgDataSetNotNumber =
     "--data-set {}: not a number; give a data set of 1 to 12";
 inline constexpr std::string_view kMsgDataSetRange =
@@ -85,7 +93,8 @@ inline constexpr std::string_view kMsgOutputStdoutMat =
     "--output - with --kind mat: mat writes two files, _sea and _key; give a PREFIX";
 
 // Options a run needs.
-inline constexpr std::string_view kMsgNeedKind = "--kind is missing: give the output kind, tsf, mat or grd";
+inline constexpr std::string_view kMsgNeedKind =
+    "--kind is missing: give the output kind, tsf, mat, grd or csv";
 inline constexpr std::string_view kMsgNeedLayout =
     "the layout of the data is missing: give --data-set N (1 to 12), or --format FMT "
     "with --flag X";

@@ -116,7 +116,7 @@ std::string failure_text(const std::string& file, const std::vector<std::string>
   text += ": ";
   text += lines.empty() ? std::string(kMsgRunFailed) : lines[0];
   text += '\n';
-  for (std::size_t i = 1; i < lines.size(); ++i) text += "  " + lines[i] + "\n";
+  for (std::size_t i = 1; i < lines.size(); ++i) text.append("  ").append(lines[i]).append("\n");
   return text;
 }
 
@@ -135,12 +135,14 @@ RunSettings settings_of(const CliRequest& r) {
     assign(s.FRM3, r.header_format);
   }
   s.MASK = mask_from_text(r.mask);
+  s.min_months = r.min_months;
   return s;
 }
 
 FileOutputs outputs_of_file(const CliRequest& request, std::string_view file) {
   if (request.output == kStandardOutput) return {std::string(kStandardOutput), {}};
   std::string prefix = output_prefix(request, file);
+  if (request.kind == kCsv) return {csv_file(prefix), {}};
   return {sea_file(prefix), request.kind == kMat ? key_file(prefix) : std::string()};
 }
 
@@ -166,7 +168,8 @@ int run_command_line(std::span<const char* const> args) {
   switch (request.action) {
     case CliAction::help: return to_standard_output(help_text());
     case CliAction::version: return to_standard_output(version_text());
-    case CliAction::explain: return to_standard_output(explain_mask(request.mask));
+    case CliAction::explain:
+      return to_standard_output(explain_mask(request.mask, request.min_months));
     case CliAction::usage_error:
       to_standard_error(usage_error_text(request.error));
       return kExitUsage;

@@ -61,6 +61,7 @@ RunTotals collect_and_write(const RunSettings& s) {
     clired2(s, t);
     make_matrix(t, analyse_mask(s.MASK).NCV);
   }
+  if (s.FMTCTRL == kCsv) write_csv_head();
   station_loop(s, t);
   // columns of stations the pre-scan found and the loop did not read hold
   // the flag (the two read stations alike: there are none)

@@ -42,6 +42,7 @@ void read_coordinates(const RunSettings& s, const std::string& LINE, float& RLAT
 // coordinates read (mat, grd). A station without header shows nothing; its
 // coordinates are the flag.
 void take_header(const RunSettings& s, StationData& d) {
+  d.has_coordinates = false;
   if (!d.has_header) {
     d.RLAT = d.RLON = s.FLAG;
     return;
@@ -53,6 +54,11 @@ void take_header(const RunSettings& s, StationData& d) {
   } else if (s.FMTCTRL == kMat || s.FMTCTRL == kGrd) {
     write(kConsole, "(1x,'reading in:',1x,a)", {LINE});
     read_coordinates(s, LINE, d.RLAT, d.RLON);
+    d.has_coordinates = true;
+  } else if (s.FMTCTRL == kCsv && !trimmed(s.FRM3).empty()) {
+    // csv: coordinates when the layout has a header format
+    read_coordinates(s, LINE, d.RLAT, d.RLON);
+    d.has_coordinates = true;
   }
 }
 
@@ -93,6 +99,7 @@ void note_labels(const Station& st, ResultTables& t) {
 
 void station_loop(const RunSettings& s, ResultTables& t) {
   MaskShape shape = analyse_mask(s.MASK);
+  const CsvTable csv = s.FMTCTRL == kCsv ? csv_table(s) : CsvTable{};
   StationData d;
   Station st;
   std::int32_t NGRID = 1;
@@ -109,6 +116,7 @@ void station_loop(const RunSettings& s, ResultTables& t) {
       copy_station(s, st, NGRID, t);
     }
     else if (s.FMTCTRL == kGrd) keep_means(s, d, st, shape.NCV, t);
+    else if (s.FMTCTRL == kCsv) write_csv_station(s, csv, NGRID, d, st);
     t.NCV = st.NCV;
     note_labels(st, t);
     note_progress(NGRID);

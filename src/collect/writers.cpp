@@ -6,6 +6,8 @@
 #include <string_view>
 #include <vector>
 
+#include "mask/variable_names.h"
+#include "records/edit_output.h"
 #include "records/io.h"
 
 namespace versel {
@@ -18,8 +20,44 @@ bool three_decimals(const RunSettings& s) { return s.IFMT == 3 || s.IFMT == 4; }
 // line ("$") instead of starting a new one.
 constexpr std::size_t kRowFields = 2000;
 
+// A csv value is edited in a field this wide, which holds every finite
+// 32-bit real with three decimals, and its blanks cut.
+constexpr std::size_t kCsvFieldWidth = 48;
+
 // The rows of the matrix turned around at once take about this much memory.
 constexpr std::size_t kRowBlockBytes = std::size_t{8} << 20;
+
+// The text of a header line without its blanks at either end.
+std::string_view trimmed_line(std::string_view line) {
+  std::size_t first = line.find_first_not_of(' ');
+  if (first == std::string_view::npos) return {};
+  return line.substr(first, line.find_last_not_of(' ') - first + 1);
+}
+
+// A text field of a csv row: in double quotes, its quotes doubled, when it
+// holds a comma, a quote or a line break (RFC 4180).
+void append_csv_text(std::string& row, std::string_view text) {
+  if (text.find_first_of(",\"\r\n") == std::string_view::npos) {
+    row += text;
+    return;
+  }
+  row += '"';
+  for (char c : text) {
+    if (c == '"') row += '"';
+    row += c;
+  }
+  row += '"';
+}
+
+// A value as a tsf field shows it, rounded by the same rule, without the
+// blanks before it.
+void append_csv_number(std::string& row, float value, int decimals) {
+  char field[kCsvFieldWidth];
+  edit_f_out(field, kCsvFieldWidth, decimals, value, false);
+  std::size_t first = 0;
+  while (first < kCsvFieldWidth && field[first] == ' ') ++first;
+  row.append(field + first, kCsvFieldWidth - first);
+}
 
 }  // namespace
 
@@ -66,6 +104,47 @@ void keep_means(const RunSettings& s, const StationData& d, const Station& st, s
     // a season of valid values that add up to 0 is dry, not missing
     t.UCV.push_back(N == 0 ? s.FLAG : SUM / static_cast<float>(N));
   }
+}
+
+CsvTable csv_table(const RunSettings& s) {
+  CsvTable t;
+  t.decimals = three_decimals(s) ? 3 : 2;
+  for (const ClimateVariable& v : climate_variables(s.MASK)) t.seasons.push_back(v.name);
+  return t;
+}
+
+void write_csv_head() {
+  write(file_unit(kSeaUnit), "(a)", {"station,name,lat,lon,year,season,value"});
+}
+
+void write_csv_station(const RunSettings& s, const CsvTable& csv, std::int32_t NGRID,
+                       const StationData& d, const Station& st) {
+  if (st.NYC < 1) return;
+  // what the rows of the station share: its number, name and coordinates
+  std::string start = std::to_string(NGRID);
+  start += ',';
+  if (d.has_header) append_csv_text(start, trimmed_line(d.header));
+  start += ',';
+  if (d.has_coordinates) append_csv_number(start, d.RLAT, csv.decimals);
+  start += ',';
+  if (d.has_coordinates) append_csv_number(start, d.RLON, csv.decimals);
+  start += ',';
+  // the station's rows as one record: a row ends with CR LF, the last one by
+  // the record's own line end
+  std::string rows;
+  for (std::int32_t i = 0; i < st.NYC; ++i) {
+    const float* values = st.year(i);
+    const std::string year = std::to_string(st.IFC + i) + ",";
+    for (std::int32_t v = 0; v < st.NCV; ++v) {
+      if (!rows.empty()) rows += "\r\n";
+      rows += start;
+      rows += year;
+      rows += csv.seasons[static_cast<std::size_t>(v)];
+      rows += ',';
+      if (values[v] != s.FLAG) append_csv_number(rows, values[v], csv.decimals);
+    }
+  }
+  write(file_unit(kSeaUnit), "(a)", {rows});
 }
 
 void write_mat(const RunSettings& s, const ResultTables& t) {

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "collect/result_tables.h"
 #include "mask/station.h"
@@ -24,6 +25,23 @@ void write_key_line(float RLAT, float RLON);
 // climate variables: the flag only for a variable without any valid value.
 void keep_means(const RunSettings& s, const StationData& d, const Station& st, std::int32_t ncv,
                 ResultTables& t);
+
+// What every row of a csv run shares: the decimals of its values and the
+// short names of the climate variables.
+struct CsvTable {
+  int decimals = 2;
+  std::vector<std::string> seasons;
+};
+CsvTable csv_table(const RunSettings& s);
+
+// The title row of a csv file.
+void write_csv_head();
+
+// One csv row per output year and climate variable of station NGRID:
+// station,name,lat,lon,year,season,value. A missing value, and the
+// coordinates of a station without them, are empty fields.
+void write_csv_station(const RunSettings& s, const CsvTable& csv, std::int32_t NGRID,
+                       const StationData& d, const Station& st);
 
 // One row per year and season from MIN1 on: year, season, every station's value.
 void write_mat(const RunSettings& s, const ResultTables& t);

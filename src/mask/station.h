@@ -18,8 +18,9 @@ struct StationData {
   std::string header;              // the header line as read
   std::int32_t first_year = 0;     // the year of the first year line
   std::vector<float> months;
-  float RLAT = 0.0f;               // latitude and longitude (mat, grd)
+  float RLAT = 0.0f;               // latitude and longitude (mat, grd, csv)
   float RLON = 0.0f;
+  bool has_coordinates = false;    // RLAT and RLON were read for the station
 
   std::int32_t year_lines() const { return static_cast<std::int32_t>(months.size() / 12); }
 };

@@ -108,12 +108,12 @@ TEST(CommandLine, UsageErrorsNameTheOptionAndTheValue) {
        "option --kind is given twice: 'tsf' and 'mat'; give it once"},
       {{"-q", "--quiet"}, "option --quiet is given twice; give it once"},
       {{"--quiet=yes"}, "option --quiet takes no value (given '--quiet=yes')"},
-      {{"-k"}, "option -k needs its KIND: tsf, mat or grd"},
+      {{"-k"}, "option -k needs its KIND: tsf, mat, grd or csv"},
       {{"-m", "1", "--output"},
        "option --output needs its PREFIX: the start of the output file names, or - for "
        "standard output"},
       // their values
-      {{"-k", "TSF"}, "--kind 'TSF': not an output kind; use tsf, mat or grd"},
+      {{"-k", "TSF"}, "--kind 'TSF': not an output kind; use tsf, mat, grd or csv"},
       {{"-d", "x7"}, "--data-set 'x7': not a number; give a data set of 1 to 12"},
       {{"-d", "13"},
        "--data-set '13': no such data set; the known ones are 1 to 12 (for a format of your "
@@ -173,7 +173,7 @@ TEST(CommandLine, UsageErrorsNameTheOptionAndTheValue) {
       {{"-k", "mat", "-d", "1", "-m", "1", "-o", "-", "a"},
        "--output - with --kind mat: mat writes two files, _sea and _key; give a PREFIX"},
       // what a run needs
-      {{"-d", "1", "-m", "1", "a"}, "--kind is missing: give the output kind, tsf, mat or grd"},
+      {{"-d", "1", "-m", "1", "a"}, "--kind is missing: give the output kind, tsf, mat, grd or csv"},
       {{"-k", "tsf", "-m", "1", "a"},
        "the layout of the data is missing: give --data-set N (1 to 12), or --format FMT with "
        "--flag X"},
@@ -199,7 +199,7 @@ TEST(CommandLine, UsageErrorsNameTheOptionAndTheValue) {
        "FILEs 'cru_pre.dat' and 'cru_tmp.dat' would both write 'cru_sea'; the output names come "
        "from the part of a file name before its first '.', '_' or blank"},
       // a value that would drive the terminal is shown escaped
-      {{"-k", "\x1b[2J"}, "--kind '\\x1B[2J': not an output kind; use tsf, mat or grd"},
+      {{"-k", "\x1b[2J"}, "--kind '\\x1B[2J': not an output kind; use tsf, mat, grd or csv"},
   };
   for (const Case& c : cases) {
     std::string all;
@@ -210,7 +210,7 @@ TEST(CommandLine, UsageErrorsNameTheOptionAndTheValue) {
 
 TEST(CommandLine, ReportsTheFirstFaultOfTheArguments) {
   EXPECT_EQ(error_of({"-k", "x", "-d", "0", "--bogus"}),
-            "--kind 'x': not an output kind; use tsf, mat or grd");
+            "--kind 'x': not an output kind; use tsf, mat, grd or csv");
   EXPECT_EQ(error_of({"--bogus", "-k", "x"}), "unknown option '--bogus'");
 }
 
@@ -246,7 +246,7 @@ TEST(HelpText, FitsTheTerminalAndNamesOnlyOptionsTheParserKnows) {
     std::string name = line.substr(6, line.find(' ', 6) - 6);
     EXPECT_EQ(parse({name.c_str(), "x"}).error.find("unknown option"), std::string::npos) << name;
   }
-  EXPECT_EQ(options, 11);
+  EXPECT_EQ(options, 12);
   EXPECT_EQ(help_text().back(), '\n');
 }
 

@@ -97,15 +97,17 @@ class Mask:
         self.ncv = sum(1 for c in text if c != "0" and (not self.seasons or c != "1"))
 
 
-def reduce(mask, first_year, months, flag):
-    """(IFC, [[values of output year] ...]) of a station's monthly values."""
+def reduce(mask, first_year, months, flag, min_months=0):
+    """(IFC, NYC, [[values of output year] ...]) of a station's monthly
+    values; with min_months above 0 an average season is the mean of its
+    valid months when at least min_months (or all, if fewer) are valid."""
     year_lines = len(months) // MONTHS
     nyc = year_lines - mask.extra
     ifc = first_year if mask.lead else first_year + mask.extra
     years = []
     for i in range(max(nyc, 0)):
         window = months[MONTHS * i:]
-        row, sm, ncnt, missing = [], f32(0.0), 0, False
+        row, sm, ncnt, nvalid, missing = [], f32(0.0), 0, 0, False
         for j, c in enumerate(mask.text):
             if c == "0":
                 continue
@@ -116,14 +118,22 @@ def reduce(mask, first_year, months, flag):
                 if v == flag:
                     missing = True
                 else:
-                    sm = f32(sm + v)
+                    sm, nvalid = f32(sm + v), nvalid + 1
                 continue
             if kind == "2":
                 sm = flag if missing or v == flag else f32(sm + v)
             elif kind == "3":
-                sm = flag if missing or v == flag else f32(f32(sm + v) / ncnt)
+                if not missing and v != flag:
+                    sm = f32(f32(sm + v) / ncnt)
+                elif min_months > 0:
+                    if v != flag:
+                        sm, nvalid = f32(sm + v), nvalid + 1
+                    need = min(min_months, ncnt)
+                    sm = f32(sm / nvalid) if nvalid >= need and nvalid > 0 else flag
+                else:
+                    sm = flag
             row.append(sm)
-            sm, ncnt, missing = f32(0.0), 0, False
+            sm, ncnt, nvalid, missing = f32(0.0), 0, 0, False
         years.append(row)
     return ifc, nyc, years
 
