@@ -41,6 +41,14 @@ TEST(CommandLine, TakesEveryFormOfTheOptions) {
     EXPECT_TRUE(r.quiet);
     EXPECT_EQ(r.files, std::vector<std::string>{"a.dat"});
   }
+  // csv: one file, PREFIX.csv, which standard output may take
+  CliRequest csv = parse({"-k", "csv", "-d", "7", "-m", "000001130000", "--min-months", "2",
+                          "data/cru_pre.dat"});
+  ASSERT_EQ(csv.action, CliAction::run) << csv.error;
+  EXPECT_EQ(csv.kind, kCsv);
+  EXPECT_EQ(csv.min_months, 2);
+  EXPECT_EQ(csv_file(output_prefix(csv, "data/cru_pre.dat")), "data/cru.csv");
+  EXPECT_EQ(error_of({"-k", "csv", "-d", "7", "-m", "1", "-o", "-", "a.dat"}), "");
 }
 
 TEST(CommandLine, TakesAFormatOfOnesOwnAndFilesAfterTheEndOfOptions) {
@@ -115,6 +123,10 @@ TEST(CommandLine, UsageErrorsNameTheOptionAndTheValue) {
       // their values
       {{"-k", "TSF"}, "--kind 'TSF': not an output kind; use tsf, mat, grd or csv"},
       {{"-d", "x7"}, "--data-set 'x7': not a number; give a data set of 1 to 12"},
+      {{"--min-months", "0"}, "--min-months '0': an average needs at least 1 valid month"},
+      {{"--min-months=-2"},
+       "--min-months '-2': not a number; give how many valid months an average season "
+       "needs, 1 or more"},
       {{"-d", "13"},
        "--data-set '13': no such data set; the known ones are 1 to 12 (for a format of your "
        "own give --format and --flag)"},

@@ -28,6 +28,15 @@ TEST(Explain, SaysTheWindowTheVariablesTheMissingRuleAndTheYears) {
             "output years    a station of the years Y1 to Y2 gets Y1+1 to Y2,\n"
             "                none when it spans fewer than 2 years;\n"
             "                a year missing between Y1 and Y2 holds missing months\n");
+  // the rule of --min-months for the averages; sums and singles keep theirs
+  std::string two = explain_mask("111200000003", 2);
+  EXPECT_NE(two.find("missing months  a sum is missing when any of its months is\n"
+                     "                an average is the mean of the months there when at least 2 "
+                     "are\n"
+                     "                (all of them in a season of fewer months), else it is "
+                     "missing\n"),
+            std::string::npos)
+      << two;
   std::string lead = explain_mask("0000000000000000000000000001112");
   EXPECT_NE(lead.find("window          3 calendar years, Y to Y+2, labelled by the first (lead "
                       "mask)\n"),
