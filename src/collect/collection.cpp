@@ -55,13 +55,13 @@ void make_matrix(ResultTables& t, std::int32_t ncv) {
 
 void FreeCells::operator()(float* p) const { std::free(p); }
 
-RunTotals collect_and_write(const RunSettings& s) {
+RunTotals collect_and_write(const RunSettings& s, StationSource source) {
   ResultTables t;
   if (s.FMTCTRL == kMat) {
-    clired2(s, t);
+    clired2(s, t, source);
     make_matrix(t, analyse_mask(s.MASK).NCV);
   }
-  station_loop(s, t);
+  station_loop(s, t, source);
   // columns of stations the pre-scan found and the loop did not read hold
   // the flag (the two read stations alike: there are none)
   for (std::int64_t c = t.NGRID + 1; c <= t.MATRIX.columns; ++c)
