@@ -7,6 +7,7 @@
 //   "# exported 2024-01-05"             a comment
 //   "Year Jan Feb ... Dec Annual"       column titles, skipped
 //   "Little Rock AR"                    any other line may name a station
+//   "0007 Lake Farm"                    so may a code and a name
 #include <array>
 #include <cstring>
 
@@ -50,6 +51,20 @@ bool is_missing_mark(std::string_view field) {
   if (field.empty() || field == "-") return true;
   if (field.find_first_not_of('*') == std::string_view::npos) return true;
   return equals_lower(field, "na") || equals_lower(field, "nan");
+}
+
+// A line that starts with an integer and still names a station: by a code
+// and a name. Its second field is text, neither a number nor a missing-value
+// mark, and no field after it holds a number:
+//   "0007 Lake Farm", "10384,Hill Station,,,,,,,,,,," (a spreadsheet's name row)
+// Any other line that starts with an integer is a year line, or a truncated
+// one ("1990 -5.2 -3.1", "1950 2020").
+bool is_coded_name(const Fields& f) {
+  float value = 0.0f;
+  if (is_missing_mark(f.at[1]) || read_number(f.at[1], value) != NumberRead::not_number) return false;
+  for (std::size_t i = 2; i < f.count; ++i)
+    if (read_number(f.at[i], value) != NumberRead::not_number) return false;
+  return true;
 }
 
 bool is_digit(char c) { return c >= '0' && c <= '9'; }
@@ -138,7 +153,7 @@ LineKind cut_free(std::string_view line, const CutSettings& c, CutLine& out) {
   else split_on_blanks(line, f);
 
   std::int64_t year = 0;
-  if (f.count > 1 && read_integer(f.at[0], year)) {
+  if (f.count > 1 && read_integer(f.at[0], year) && !is_coded_name(f)) {
     if (f.count < 13) return bad(out, compose(kMsgFreeTruncated, {std::to_string(f.count)}));
     if (year < -kMaxYearMagnitude || year > kMaxYearMagnitude)
       return bad(out, compose(kMsgYearOutOfRange, {f.at[0]}));

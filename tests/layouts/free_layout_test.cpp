@@ -103,6 +103,11 @@ TEST(FreeLayout, NameLinesAndTheirCodes) {
       {"-999.9", "-999.9", "-999.9"},
       {"Year Jan Feb Mar", "Year Jan Feb Mar", "Year"},  // too few titles
       {"1990-2020 normals", "1990-2020 normals", "1990-2020"},
+      // a code and a name: text after the integer, and no number after that
+      {"0007 Lake Farm", "0007 Lake Farm", "0007"},
+      {"10384 Hill Station (moved 1951)", "10384 Hill Station (moved 1951)", "10384"},
+      {"0101,Northern Valley,,,,,,,,,,,,", "0101,Northern Valley", "0101"},
+      {"101\tUpper Plateau\t\t\t\t\t\t\t\t\t\t\t", "101\tUpper Plateau", "101"},
       // a comma separates: decimal commas make the line two fields
       {"1990 1 2 3 4 5 6 7 8 9 10 11 1,5", "1990 1 2 3 4 5 6 7 8 9 10 11 1,5",
        "1990 1 2 3 4 5 6 7 8 9 10 11 1"},
@@ -135,10 +140,12 @@ TEST(FreeLayout, RefusedLinesSayWhy) {
       {"1990 1 2 3 4 5 6 7 8 9 10 11 inf",
        "month 12 is 'inf', neither a number nor a missing-value mark (empty, NA, NaN, -, "
        "asterisks or the flag -999.9)"},
-      // a spreadsheet's row of a code and a name, padded to the columns of the year lines
-      {"0101,Northern Valley,,,,,,,,,,,,",
-       "month 1 is 'Northern Valley', neither a number nor a missing-value mark (empty, NA, NaN, "
-       "-, asterisks or the flag -999.9)"},
+      // text after the year, but numbers after it: a year line with a bad month
+      {"1990,x,2,3,4,5,6,7,8,9,10,11,12",
+       "month 1 is 'x', neither a number nor a missing-value mark (empty, NA, NaN, -, asterisks "
+       "or the flag -999.9)"},
+      {"1990 NA 2", "a year line of 3 fields: a year and twelve months need 13 (a preamble before "
+                    "the first station is passed over with --skip)"},
       {"1000000000 1 2 3 4 5 6 7 8 9 10 11 12", "year 1000000000 is out of range"},
       {"-12345678901234567890,1,2,3,4,5,6,7,8,9,10,11,12",
        "year -12345678901234567890 is out of range"},
