@@ -5,8 +5,9 @@
 once in the layout of data set 7 ("(1x,i4,12f5.1)", tenths without a point),
 in the free layout with blanks and with commas, in ghcnm and in climdiv
 (about 160 to 230 MB each; kept in --dir and made again only when missing).
-Each file is run for grd and tsf several times; the median wall time of
-each case is printed, and the ratio of each layout to data set 7.
+Each file is run for grd and tsf several times, the layouts in turn; the
+median wall and CPU times of each case are printed, and the ratios of each
+layout to data set 7.
 
     bench/layout_runs.py build/versel [--runs 5] [--dir /tmp/versel-layouts]
                          [--stations 20000] [--kinds grd,tsf]
@@ -74,14 +75,19 @@ def make(path, header, year_line, stations):
 
 
 def time_run(versel, cwd, args):
+    """Wall time and CPU time (user and system) of one run."""
+    before = os.times()
     start = time.perf_counter()
     done = subprocess.run([versel] + args, cwd=cwd, stdout=subprocess.DEVNULL,
                           stderr=subprocess.PIPE)
     elapsed = time.perf_counter() - start
+    after = os.times()
     if done.returncode != 0:
         sys.exit("versel %s: status %d\n%s" % (" ".join(args), done.returncode,
                                                 done.stderr.decode(errors="replace")))
-    return elapsed
+    cpu = (after.children_user - before.children_user) + (after.children_system -
+                                                          before.children_system)
+    return elapsed, cpu
 
 
 def main():
@@ -103,21 +109,25 @@ def main():
                                         "" if time.perf_counter() - t0 < 1 else " (made)"))
     print()
     for kind in a.kinds.split(","):
-        medians = {}
+        runs = {}
         for name, (file, args, _, _) in layouts.items():
-            data = "%d_%s" % (a.stations, file)
-            run_args = ["-q", "-k", kind, "-m", "00001113111311131113", "-o", "out_" + name] + \
-                args + [data]
-            # runs interleaved would be fairer on a shared machine; one warm-up
-            # run first brings the file into the page cache
-            time_run(versel, a.dir, run_args)
-            times = [time_run(versel, a.dir, run_args) for _ in range(a.runs)]
-            medians[name] = statistics.median(times)
-            print("%s %-12s median %6.2f s  (runs: %s)" % (
-                kind, name, medians[name], " ".join("%.2f" % t for t in times)))
-        base = medians["set7"]
-        print("%s ratios to data set 7: %s" % (kind, ", ".join(
-            "%s %.2f" % (n, m / base) for n, m in medians.items() if n != "set7")))
+            runs[name] = ["-q", "-k", kind, "-m", "00001113111311131113", "-o", "out_" + name] + \
+                args + ["%d_%s" % (a.stations, file)]
+            time_run(versel, a.dir, runs[name])  # a warm-up: the file into the page cache
+        # the layouts in turn, round after round: a machine that others share
+        # slows all of them alike
+        times = {name: [] for name in layouts}
+        for _ in range(a.runs):
+            for name in layouts:
+                times[name].append(time_run(versel, a.dir, runs[name]))
+        wall = {n: statistics.median(t[0] for t in ts) for n, ts in times.items()}
+        cpu = {n: statistics.median(t[1] for t in ts) for n, ts in times.items()}
+        for name in layouts:
+            print("%s %-12s median wall %5.2f s, cpu %5.2f s  (wall: %s)" % (
+                kind, name, wall[name], cpu[name], " ".join("%.2f" % t[0] for t in times[name])))
+        for label, m in (("wall", wall), ("cpu", cpu)):
+            print("%s ratios of the %s times to data set 7: %s" % (kind, label, ", ".join(
+                "%s %.2f" % (n, v / m["set7"]) for n, v in m.items() if n != "set7")))
         print()
     return 0
 

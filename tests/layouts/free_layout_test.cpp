@@ -4,6 +4,7 @@
 
 #include <array>
 #include <cstdint>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -187,6 +188,33 @@ TEST(FreeLayout, OnePassAndGeneralRulesAgree) {
     EXPECT_EQ(plain.year, general.year);
     EXPECT_EQ(std::memcmp(plain.months.data(), general.months.data(), sizeof plain.months), 0)
         << year + rest;
+  }
+}
+
+// A plain month of up to 7 digits is divided in single precision: the same
+// float as the decimal rounded to double and then to float, for every
+// number of decimals, at the ends of the range and at random between.
+TEST(FreeLayout, ShortDecimalsRoundAsTheGeneralRule) {
+  std::uint32_t state = 2024u;
+  std::vector<std::string> values;
+  for (const char* edge : {"0.5", "16777215", "1677721.5", "0.0000016777215", "9999999",
+                           "0.0000000001", "8388609", "838860.9", "0.1", "3.3"})
+    values.push_back(edge);
+  for (int i = 0; i < 20000; ++i) {
+    state = state * 1664525u + 1013904223u;
+    std::string digits = std::to_string((state >> 4) % 16777216u);
+    std::size_t point = (state >> 2) % (digits.size() + 4);
+    if (point < digits.size()) digits.insert(point, ".");
+    else digits = "0." + std::string(point - digits.size(), '0') + digits;
+    values.push_back(digits);
+  }
+  for (const std::string& value : values) {
+    std::string line = "1990";
+    for (int m = 0; m < 12; ++m) line += " " + value;
+    CutLine out;
+    ASSERT_EQ(cut_free(line, CutSettings{}, out), LineKind::year) << line;
+    const float expected = static_cast<float>(std::strtod(value.c_str(), nullptr));
+    EXPECT_EQ(out.months[0], expected) << value;
   }
 }
 
