@@ -29,6 +29,7 @@ struct RunSettings {
   FixedText<kFileNameLength> OUTFL{};       // the _sea file
   FixedText<kFileNameLength> OUTFL2{};      // the _key file (mat only)
   std::int32_t IFMT = 0;                    // data-set choice, 1 to 13
+  std::int64_t skip = 0;                    // lines at the start of the data file not read
   FixedText<kFormatTextLength> FRM{};       // record format of the year lines
   float FLAG = 0.0f;                        // missing-value flag
   FixedText<kFormatTextLength> FRM3{};      // header format: latitude, longitude

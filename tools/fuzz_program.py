@@ -26,7 +26,9 @@ A few cases close standard output after the first bytes, as
 About a third of the cases run the command line instead: the same data
 file and settings as options (kind, data set or format, flag and header
 format, mask), often with more FILEs, -o, -q, --explain, options given
-twice, dropped, misspelled or with garbage values. Such a case fails when
+twice, dropped, misspelled or with garbage values; some read the file
+through a layout of downloaded files (--layout, with --coords, --skip,
+--keep-flagged), which must fail it or read it as cleanly. Such a case fails when
 
   - its exit status is not 0, 1 or 2, or it hangs, or a sanitizer reports,
   - status 2 (a usage error) changes or creates any file, writes to
@@ -487,6 +489,32 @@ UNKNOWN_OPTIONS = ["--kinds", "--Kind", "-x", "--", "--mask", "-", "--output=", 
                    "--explain=1", "-o"]
 
 
+LAYOUT_NAMES = ["free", "ghcnm", "climdiv"]
+COORDS_FILES = {
+    "st.inv": b"ZZM00000101  35.2500  -97.5000  300.0 NORTH HILL\nshort\n",
+    "st.csv": b"code,lat,lon,name\n101,34.8,-87.2,Valley\n1931;x;y\n",
+    "places.txt": b"0101 34.8 -87.2 Valley\n",
+}
+
+
+def layout_options(rng, opts, files):
+    """The layout options of a case: --layout instead of -d or -f, often a
+    coordinates file, --keep-flagged, and --skip in any layout."""
+    if rng.random() < 0.3:
+        opts[:] = [o for o in opts if o[0] not in ("-d", "-f", "--header-format")]
+        layout = rng.choice(LAYOUT_NAMES)
+        opts.append(["--layout", layout])
+        if rng.random() < 0.4:
+            name = rng.choice(list(COORDS_FILES) + ["missing.inv"])
+            if name in COORDS_FILES:
+                files[name] = COORDS_FILES[name]
+            opts.append(["--coords", name])
+        if rng.random() < (0.4 if layout == "ghcnm" else 0.05):
+            opts.append(["--keep-flagged"])
+    if rng.random() < 0.15:
+        opts.append(["--skip", rng.choice(["0", "1", "2", "5", "100000", "x"])])
+
+
 def stem_prefix(file):
     """The command line's default prefix: the file's folder and its stem."""
     folder, base = os.path.split(file)
@@ -520,6 +548,7 @@ def command_line_case(rng, settings, name, files):
             opts.append(["--header-format", rng.choice(TYPED_HEADER_FORMATS)])
     else:
         opts.append(["-d", str(data_set)])
+    layout_options(rng, opts, files)
     mask = random_mask(rng)
     opts.append(["-m", repaired_mask(mask) if rng.random() < 0.8 else mask])
     names = [name]

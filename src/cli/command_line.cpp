@@ -9,6 +9,7 @@
 #include "capacities.h"
 #include "cli/messages.h"
 #include "dialogue/file_names.h"
+#include "layouts/layout.h"
 #include "run_settings.h"
 #include "mask/mask_check.h"
 #include "mask/variable_names.h"
@@ -20,7 +21,7 @@ namespace {
 
 enum class OptionId : std::uint8_t {
   kind, data_set, format, flag, header_format, mask, min_months, output, quiet, explain, help,
-  version,
+  version, layout, coords, skip, keep_flagged,
 };
 
 struct OptionSpec {
@@ -30,7 +31,7 @@ struct OptionSpec {
   std::string_view argument;   // what its value is; empty when it takes none
 };
 
-constexpr std::array<OptionSpec, 12> kOptions{{
+constexpr std::array<OptionSpec, 16> kOptions{{
     {OptionId::kind, 'k', "kind", kArgKind},
     {OptionId::data_set, 'd', "data-set", kArgDataSet},
     {OptionId::format, 'f', "format", kArgFormat},
@@ -43,6 +44,10 @@ constexpr std::array<OptionSpec, 12> kOptions{{
     {OptionId::explain, 0, "explain", ""},
     {OptionId::help, 'h', "help", ""},
     {OptionId::version, 'V', "version", ""},
+    {OptionId::layout, 0, "layout", kArgLayout},
+    {OptionId::coords, 0, "coords", kArgCoords},
+    {OptionId::skip, 0, "skip", kArgSkip},
+    {OptionId::keep_flagged, 0, "keep-flagged", ""},
 }};
 
 struct OutputKind {
@@ -173,6 +178,42 @@ void check_mask(std::string_view value, std::string& message) {
   }
 }
 
+// The names of the layouts for a message: "free, ghcnm and climdiv".
+std::string layout_names() {
+  std::string names;
+  for (std::size_t i = 0; i < kLayouts.size(); ++i) {
+    if (i > 0) names += i + 1 == kLayouts.size() ? " and " : ", ";
+    names += kLayouts[i].name;
+  }
+  return names;
+}
+
+// --skip: digits only; a count beyond any file's lines stays large.
+std::int64_t skip_of(std::string_view value, std::string& message) {
+  std::int64_t n = 0;
+  for (char c : value) {
+    if (c < '0' || c > '9') {
+      message = compose(kMsgSkipNotNumber, {quoted(value)});
+      return 0;
+    }
+    if (n < (std::int64_t{1} << 50)) n = n * 10 + (c - '0');
+  }
+  if (value.empty()) message = compose(kMsgSkipNotNumber, {quoted(value)});
+  return n;
+}
+
+// The options of the layouts that contradict others.
+std::string layout_conflict(const CliRequest& r) {
+  if (r.layout && r.data_set != 0) return std::string(kMsgLayoutAndDataSet);
+  if (r.layout && !r.format.empty()) return compose(kMsgLayoutAndFormat, {r.layout->name});
+  if (r.layout && !r.header_format.empty()) return compose(kMsgHeaderWithLayout, {r.layout->name});
+  if (!r.coords.empty() && !r.layout && (r.data_set != 0 || !r.format.empty()))
+    return std::string(kMsgCoordsWithoutLayout);
+  if (r.keep_flagged && (r.layout == nullptr || r.layout->name != "ghcnm"))
+    return std::string(kMsgKeepFlaggedNotGhcnm);
+  return {};
+}
+
 // Takes the value of an option: refuses a second one, checks it and sets the
 // request.
 void take(Parse& p, const OptionSpec& spec, std::string_view value) {
@@ -220,6 +261,16 @@ void take(Parse& p, const OptionSpec& spec, std::string_view value) {
     case OptionId::explain: p.explain = true; break;
     case OptionId::help: p.help = true; break;
     case OptionId::version: p.version = true; break;
+    case OptionId::layout:
+      r.layout = find_layout(value);
+      if (r.layout == nullptr) message = compose(kMsgLayoutUnknown, {quoted(value), layout_names()});
+      break;
+    case OptionId::coords:
+      if (value.empty()) message = std::string(kMsgCoordsEmpty);
+      r.coords = value;
+      break;
+    case OptionId::skip: r.skip = skip_of(value, message); break;
+    case OptionId::keep_flagged: r.keep_flagged = true; break;
   }
   if (!message.empty()) p.note(std::move(message));
 }
@@ -280,6 +331,7 @@ void parse_short(Parse& p, std::span<const char* const> args, std::size_t& i) {
 
 // Options that contradict each other, whatever the action.
 std::string conflict(const CliRequest& r) {
+  if (std::string layout = layout_conflict(r); !layout.empty()) return layout;
   std::string set = std::to_string(r.data_set);
   if (r.data_set != 0 && !r.format.empty()) return compose(kMsgFormatAndDataSet, {set});
   if (r.data_set != 0 && r.flag) return compose(kMsgFlagWithDataSet, {set});
@@ -291,7 +343,7 @@ std::string conflict(const CliRequest& r) {
 // What a run needs beyond the options' own checks.
 std::string missing(const CliRequest& r) {
   if (r.kind == 0) return std::string(kMsgNeedKind);
-  if (r.data_set == 0 && r.format.empty()) return std::string(kMsgNeedLayout);
+  if (r.data_set == 0 && r.format.empty() && r.layout == nullptr) return std::string(kMsgNeedLayout);
   if (!r.format.empty() && !r.flag) return std::string(kMsgNeedFlag);
   if (!r.format.empty() && r.header_format.empty() && (r.kind == kMat || r.kind == kGrd))
     return compose(kMsgNeedHeaderFormat, {kind_name(r.kind)});

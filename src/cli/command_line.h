@@ -28,6 +28,8 @@
 
 namespace versel {
 
+struct Layout;
+
 // Exit statuses of a run from the command line (the dialogue keeps 0 and 255).
 enum ExitStatus : int {
   kExitDone = 0,
@@ -57,6 +59,10 @@ struct CliRequest {
   std::string output;          // --output PREFIX or kStandardOutput; empty when not given
   std::int32_t min_months = 0; // --min-months; 0 when not given (an average needs all)
   bool quiet = false;
+  const Layout* layout = nullptr;  // --layout, an entry of kLayouts; null when not given
+  std::string coords;          // --coords FILE; empty when not given
+  std::int64_t skip = 0;       // --skip N
+  bool keep_flagged = false;   // --keep-flagged
   std::vector<std::string> files;
   std::string error;           // usage_error: the message, without "versel: "
 };

@@ -22,10 +22,16 @@ that a climate mask defines, and writes them as tsf, mat, grd or csv files.
   -f, --format FMT         a record format of your own for the year lines, such
                            as '(1x,i4,12f5.1)'; needs --flag
       --flag X             the value that marks a missing month, in the units
-                           the format reads (with --format)
+                           the format reads (with --format or --layout)
       --header-format FMT  how latitude and longitude are read from each header
                            line, such as '(12x,f6.2,f7.2)' (with --format, for
                            mat and grd)
+      --layout NAME        a layout of downloaded files (below), instead of -d
+                           or -f; --flag replaces its missing-value flag
+      --coords FILE        the coordinates (and names) of a layout's stations
+                           by their codes: an inventory (.inv) or a table
+      --keep-flagged       ghcnm: keep the values that carry a quality flag
+      --skip N             the first N lines of each FILE are not read
   -m, --mask MASK          the climate mask (below)
       --min-months N       an average season is the mean of the months there
                            when at least N of them are (default: all of them)
@@ -73,6 +79,15 @@ Known data sets (-d):
   11  nadp precip. chemistry   (1x,i4,12f6.3)
   12  ncar pdsi                (1x,i4,12f11.4)
 
+Layouts of downloaded files (--layout):
+  free     a year and twelve values per line, separated by blanks, or by tabs
+           or commas; a line above them names the station; comments (#) and
+           title rows are passed over; missing: empty, NA, NaN, -, ***, -999.9
+  ghcnm    the global monthly station files: ID, year, element and twelve
+           values in hundredths; -9999 or a quality flag: missing (-99.99)
+  climdiv  the climate-division files: a 10-column code of place, element and
+           year, then twelve values; missing: the element's own flag
+
 Examples:
   versel -k tsf -d 7 -m 00001113111311131113 temperature.dat
       writes temperature_sea
@@ -82,6 +97,8 @@ Examples:
   versel -k grd -d 7 -m 000001130000 -o - temperature.dat > jja_means.txt
   versel -k csv -d 7 -m 000001130000 --min-months 2 temperature.dat
       writes temperature.csv: JJA_avg where at least 2 of the months are there
+  versel -k mat --layout ghcnm --coords ghcnm.inv -m 000001130000 ghcnm.dat
+      writes ghcnm_sea and ghcnm_key
   versel --explain -m 00000000000113
 
 Exit status: 0 done, 1 a FILE could not be processed, 2 a usage error (nothing

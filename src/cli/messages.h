@@ -83,7 +83,7 @@ inline constexpr std::string_view kMsgMaskTooMany =
 inline constexpr std::string_view kMsgFormatAndDataSet =
     "--format and --data-set do not go together: data set {} has its own format";
 inline constexpr std::string_view kMsgFlagWithDataSet =
-    "--flag goes with --format: data set {} has its own flag";
+    "--flag goes with --format or --layout: data set {} has its own flag";
 inline constexpr std::string_view kMsgHeaderWithDataSet =
     "--header-format goes with --format: data set {} has its own";
 inline constexpr std::string_view kMsgOutputSeveralFiles =
@@ -96,8 +96,8 @@ inline constexpr std::string_view kMsgOutputStdoutMat =
 inline constexpr std::string_view kMsgNeedKind =
     "--kind is missing: give the output kind, tsf, mat, grd or csv";
 inline constexpr std::string_view kMsgNeedLayout =
-    "the layout of the data is missing: give --data-set N (1 to 12), or --format FMT "
-    "with --flag X";
+    "the layout of the data is missing: give --data-set N (1 to 12), --format FMT "
+    "with --flag X, or --layout NAME";
 inline constexpr std::string_view kMsgNeedFlag =
     "--format needs --flag: give the value that marks a missing month in the data";
 inline constexpr std::string_view kMsgNeedHeaderFormat =
@@ -118,6 +118,36 @@ inline constexpr std::string_view kMsgSameOutputs =
     "file name before its first '.', '_' or blank";
 inline constexpr std::string_view kMsgOutputIsFile = "FILE {} would be overwritten by the output of FILE {}";
 inline constexpr std::string_view kMsgOutputIsOwnFile = "FILE {} would be overwritten by its own output";
+
+// The layouts of downloaded files and their options.
+inline constexpr std::string_view kArgLayout =
+    "NAME: a layout of downloaded files, free, ghcnm or climdiv";
+inline constexpr std::string_view kArgCoords =
+    "FILE: the coordinates of the stations by their codes, an inventory (.inv) or a table";
+inline constexpr std::string_view kArgSkip =
+    "N: the number of lines at the start of each FILE that are not read";
+inline constexpr std::string_view kMsgLayoutUnknown = "--layout {}: no such layout; the layouts are {}";
+inline constexpr std::string_view kMsgSkipNotNumber =
+    "--skip {}: not a number of lines; give the lines to pass over, 0 or more";
+inline constexpr std::string_view kMsgCoordsEmpty = "--coords '': an empty file name";
+inline constexpr std::string_view kMsgLayoutAndDataSet =
+    "--layout and --data-set do not go together: give the one layout of the data";
+inline constexpr std::string_view kMsgLayoutAndFormat =
+    "--layout and --format do not go together: layout {} cuts its lines itself";
+inline constexpr std::string_view kMsgHeaderWithLayout =
+    "--header-format goes with --format: the stations of layout {} have no header line; "
+    "give their coordinates with --coords";
+inline constexpr std::string_view kMsgCoordsWithoutLayout =
+    "--coords goes with --layout: the data sets and --format read each station's "
+    "coordinates from its header line";
+inline constexpr std::string_view kMsgKeepFlaggedNotGhcnm =
+    "--keep-flagged goes with --layout ghcnm: only the global monthly station files carry "
+    "quality flags";
+// The coordinates file, before any FILE: "versel: COORDS: " and the reason.
+inline constexpr std::string_view kMsgOutputOverCoords =
+    "output file {} is the coordinates file {} (another name for it); it is left as it is";
+// After the stations of the summary line, when coordinates are looked up.
+inline constexpr std::string_view kMsgWithoutCoordinates = "{}, {} without coordinates";
 
 // The run of each FILE (standard error; the file named first, as
 // "versel: FILE: ", by the driver). A failure of the run is the record

@@ -20,6 +20,10 @@
 #include "collect/collection.h"
 #include "dialogue/catalogue.h"
 #include "dialogue/file_names.h"
+#include "layouts/coordinates.h"
+#include "layouts/data_lines.h"
+#include "layouts/layout_messages.h"
+#include "layouts/station_reader.h"
 #include "mask/mask_check.h"
 #include "mask/mask_shape.h"
 #include "records/failure.h"
@@ -61,6 +65,8 @@ std::optional<FileId> identity(const std::string& name) {
 struct KeptFiles {
   std::map<FileId, std::string> files;    // each FILE that exists, by identity
   std::map<FileId, std::string> written;  // each output written, and its FILE
+  std::optional<FileId> coords;           // the --coords file, and its name
+  std::string coords_name;
 };
 
 KeptFiles kept_files(const std::vector<std::string>& files) {
@@ -79,6 +85,34 @@ void refuse_overwrite(const std::string& output, const KeptFiles& kept) {
     fail_run({compose(kMsgOutputOverFile, {shown_name(output), shown_name(it->second)})});
   if (auto it = kept.written.find(*id); it != kept.written.end())
     fail_run({compose(kMsgOutputOverOutput, {shown_name(output), shown_name(it->second)})});
+  if (kept.coords == id)
+    fail_run({compose(kMsgOutputOverCoords, {shown_name(output), shown_name(kept.coords_name)})});
+}
+
+// The stations of a layout: the flag of the file (--flag, or the layout's
+// own), then the processing through the layout's reader. A file in which
+// the layout finds no station fails: a run over the wrong file or layout
+// must not pass for one over an empty list.
+RunTotals collect_through_layout(RunSettings& s, const CliRequest& request, const std::string& file,
+                                 const CoordinateTable* coords) {
+  LayoutReader r;
+  r.layout = request.layout;
+  r.coords = coords;
+  r.base_name = file.substr(file.rfind('/') + 1);
+  r.cut.flag_given = request.flag.has_value();
+  r.cut.keep_flagged = request.keep_flagged;
+  if (!request.flag) {
+    LayoutFault fault;
+    std::optional<float> flag = layout_flag(*r.layout, s.skip, fault);
+    if (!flag) fail_at_fault(fault);
+    s.FLAG = *flag;
+  }
+  r.cut.flag = s.FLAG;
+  RunTotals totals = collect_and_write(s, StationSource{&r});
+  if (r.stations == 0)
+    fail_run({compose(kMsgNoLayoutStation, {r.layout->name, r.layout->summary})});
+  if (coords != nullptr || s.FMTCTRL != kTsf) totals.without_coordinates = r.without_coordinates;
+  return totals;
 }
 
 // One FILE, from the open of its data file to the commit of its outputs, in
@@ -86,7 +120,7 @@ void refuse_overwrite(const std::string& output, const KeptFiles& kept) {
 // created, the known data set's first line, the processing, the closes and
 // the commit. A failure raises RunFailure.
 RunTotals run_file(const RunSettings& base, const CliRequest& request, const std::string& file,
-                   const FileOutputs& out, const KeptFiles& kept) {
+                   const FileOutputs& out, const KeptFiles& kept, const CoordinateTable* coords) {
   RunSettings s = base;
   assign(s.INFILE, file);  // as the dialogue would hold it; nothing below reads it
   open(kDataUnit, file, OpenStatus::old);
@@ -100,8 +134,10 @@ RunTotals run_file(const RunSettings& base, const CliRequest& request, const std
     open(kSeaUnit, out.sea, OpenStatus::unknown);
     if (!out.key.empty()) open(kKeyUnit, out.key, OpenStatus::unknown);
   }
+  skip_lines(s.skip);
   if (request.data_set != 0) take_data_set(*known_data_set(request.data_set), s);
-  RunTotals totals = collect_and_write(s);
+  RunTotals totals =
+      request.layout ? collect_through_layout(s, request, file, coords) : collect_and_write(s);
   close(kDataUnit);
   if (!out.key.empty()) close(kKeyUnit);
   close(kSeaUnit);
@@ -126,6 +162,7 @@ RunSettings settings_of(const CliRequest& r) {
   RunSettings s;
   start_settings(s);
   s.FMTCTRL = r.kind;
+  s.skip = r.skip;
   if (r.data_set != 0) {
     s.IFMT = r.data_set;
   } else {
@@ -150,6 +187,8 @@ std::string summary_text(const RunTotals& totals, int variables, const FileOutpu
   std::string stations = totals.stations == 0   ? std::string(kMsgNoStation)
                          : totals.stations == 1 ? std::string(kMsgOneStation)
                                                 : compose(kMsgStations, {std::to_string(totals.stations)});
+  if (totals.without_coordinates)
+    stations = compose(kMsgWithoutCoordinates, {stations, std::to_string(*totals.without_coordinates)});
   std::string years =
       !totals.labelled ? std::string(kMsgNoOutputYear)
       : totals.first_label == totals.last_label
@@ -186,13 +225,26 @@ int run_command_line(std::span<const char* const> args) {
   const bool progress = !request.quiet && ::isatty(STDERR_FILENO) == 1 &&
                         !(request.output == kStandardOutput && ::isatty(STDOUT_FILENO) == 1);
   KeptFiles kept = kept_files(request.files);
+  // the coordinates of a layout's stations, read once for every FILE
+  CoordinateTable table;
+  const CoordinateTable* coords = nullptr;
+  if (!request.coords.empty()) {
+    std::string error;
+    if (!load_coordinates(request.coords, table, error)) {
+      to_standard_error(std::string(kUsagePrefix) + shown_name(request.coords) + ": " + error + "\n");
+      return kExitRunFailed;
+    }
+    coords = &table;
+    kept.coords = identity(request.coords);
+    kept.coords_name = request.coords;
+  }
   int status = kExitDone;
   for (const std::string& file : request.files) {
     const FileOutputs out = outputs_of_file(request, file);
     std::vector<std::string> failed;
     if (progress) start_progress(shown_name(file));
     try {
-      RunTotals totals = run_file(base, request, file, out, kept);
+      RunTotals totals = run_file(base, request, file, out, kept, coords);
       end_progress();
       for (const std::string& name : {out.sea, out.key})
         if (!name.empty() && name != kStandardOutput)

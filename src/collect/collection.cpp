@@ -55,21 +55,21 @@ void make_matrix(ResultTables& t, std::int32_t ncv) {
 
 void FreeCells::operator()(float* p) const { std::free(p); }
 
-RunTotals collect_and_write(const RunSettings& s) {
+RunTotals collect_and_write(const RunSettings& s, StationSource source) {
   ResultTables t;
   if (s.FMTCTRL == kMat) {
-    clired2(s, t);
+    clired2(s, t, source);
     make_matrix(t, analyse_mask(s.MASK).NCV);
   }
   if (s.FMTCTRL == kCsv) write_csv_head();
-  station_loop(s, t);
+  station_loop(s, t, source);
   // columns of stations the pre-scan found and the loop did not read hold
   // the flag (the two read stations alike: there are none)
   for (std::int64_t c = t.NGRID + 1; c <= t.MATRIX.columns; ++c)
     std::fill_n(t.MATRIX.column(c), t.MATRIX.rows, s.FLAG);
   if (s.FMTCTRL == kMat) write_mat(s, t);
   if (s.FMTCTRL == kGrd) write_grd(s, t);
-  return RunTotals{t.NGRID, t.labelled, t.first_label, t.last_label};
+  return RunTotals{t.NGRID, t.labelled, t.first_label, t.last_label, std::nullopt};
 }
 
 }  // namespace versel

@@ -5,16 +5,20 @@
 #include <string>
 #include <vector>
 
+#include "layouts/data_lines.h"
+#include "layouts/station_reader.h"
 #include "mask/clired.h"
 #include "records/failure.h"
 #include "records/io.h"
 #include "records/progress.h"
 
 namespace versel {
+namespace {
 
-void clired2(const RunSettings& s, ResultTables& t) {
-  std::vector<std::int32_t> MINYR;  // first year of each station
-  std::vector<std::int32_t> MAXYR;  // last year of each station
+// The first and last year of every station of the catalogue's reader, then
+// back to where its first station starts.
+void catalogue_year_spans(const RunSettings& s, std::vector<std::int32_t>& MINYR,
+                          std::vector<std::int32_t>& MAXYR) {
   bool in_station = false;
   std::string raw;
   while (read_line(file_unit(kDataUnit), raw, kOnEnd) == IoStatus::ok) {
@@ -36,6 +40,23 @@ void clired2(const RunSettings& s, ResultTables& t) {
     }
     MAXYR.back() = IYR;
   }
+  rewind(kDataUnit);
+  skip_lines(s.skip);
+  if (s.IFMT == 6) read_line(file_unit(kDataUnit), raw);  // the file's own header line
+}
+
+}  // namespace
+
+void clired2(const RunSettings& s, ResultTables& t, StationSource source) {
+  std::vector<std::int32_t> MINYR;  // first year of each station
+  std::vector<std::int32_t> MAXYR;  // last year of each station
+  if (source.layout) {
+    LayoutFault fault;
+    if (layout_year_spans(*source.layout, s.skip, MINYR, MAXYR, fault) == StationRead::fault)
+      fail_at_fault(fault);
+  } else {
+    catalogue_year_spans(s, MINYR, MAXYR);
+  }
 
   std::int32_t MIN1 = 3000, MAX1 = 0;
   for (std::size_t j = 0; j < MINYR.size(); ++j) {
@@ -47,9 +68,6 @@ void clired2(const RunSettings& s, ResultTables& t) {
   t.MIN1 = MIN1;
   t.ISTOP = MAX1 - MIN1 + 1;
   t.stations = static_cast<std::int64_t>(MINYR.size());
-
-  rewind(kDataUnit);
-  if (s.IFMT == 6) read_line(file_unit(kDataUnit), raw);  // the file's own header line
 }
 
 }  // namespace versel

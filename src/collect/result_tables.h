@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <vector>
 
 namespace versel {
@@ -54,6 +55,9 @@ struct RunTotals {
   bool labelled = false;      // some station has an output year
   std::int32_t first_label = 0;
   std::int32_t last_label = 0;
+  // stations whose coordinates no one gave (a layout's): counted when the
+  // run looks coordinates up or writes them
+  std::optional<std::int64_t> without_coordinates;
 };
 
 }  // namespace versel

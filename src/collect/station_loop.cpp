@@ -8,6 +8,7 @@
 #include <string>
 
 #include "collect/writers.h"
+#include "layouts/station_reader.h"
 #include "mask/clired.h"
 #include "mask/mask_shape.h"
 #include "records/failure.h"
@@ -62,6 +63,29 @@ void take_header(const RunSettings& s, StationData& d) {
   }
 }
 
+// A layout's station, named and placed by its reader: its name is shown
+// and, for tsf, written as its header line, as data sets 7 to 13 write
+// theirs.
+void take_name(const RunSettings& s, const StationData& d) {
+  std::string LINE = padded(d.header, kLineLength);
+  if (s.FMTCTRL == kTsf) write(file_unit(kSeaUnit), "(1x,a)", {LINE});
+  write(kConsole, "(1x,'reading in:',1x,a)", {LINE});
+}
+
+// The next station of the source, its header taken; false at the end of
+// the data.
+bool next_station(const RunSettings& s, StationSource source, StationData& d, std::int32_t NGRID) {
+  if (source.layout) {
+    if (!take_layout_station(*source.layout, d)) return false;
+    take_name(s, d);
+    return true;
+  }
+  if (!read_header(d, s)) return false;
+  take_header(s, d);
+  read_year_lines(d, s, NGRID);
+  return !d.months.empty();  // a header at the end of the file: no station
+}
+
 // Fills a station's column of MATRIX: output year i goes to the year block
 // of its label, IFC - MIN1 + 1; every other cell holds the flag.
 void copy_station(const RunSettings& s, const Station& st, std::int32_t NGRID, ResultTables& t) {
@@ -97,17 +121,14 @@ void note_labels(const Station& st, ResultTables& t) {
 
 }  // namespace
 
-void station_loop(const RunSettings& s, ResultTables& t) {
+void station_loop(const RunSettings& s, ResultTables& t, StationSource source) {
   MaskShape shape = analyse_mask(s.MASK);
   const CsvTable csv = s.FMTCTRL == kCsv ? csv_table(s) : CsvTable{};
   StationData d;
   Station st;
   std::int32_t NGRID = 1;
   for (;; ++NGRID) {
-    if (!read_header(d, s)) break;
-    take_header(s, d);
-    read_year_lines(d, s, NGRID);
-    if (d.months.empty()) break;  // a header at the end of the file: no station
+    if (!next_station(s, source, d, NGRID)) break;
     clired(st, d, s, shape);
     if (s.FMTCTRL == kTsf) write_tsf_station(s, st);
     else if (s.FMTCTRL == kMat) {

@@ -1,7 +1,7 @@
 // The lines of the data file as the layouts take them: from the data unit
 // (kDataUnit), with their tabs, which separate the fields of the free layout.
-// The record layer's read_line expands tabs to blanks, as the record formats
-// need; read_data_line gives the line as the file holds it.
+// The record formats read lines with their tabs expanded to blanks;
+// read_data_line gives the line with its tabs as the file holds them.
 #pragma once
 
 #include <cstdint>

@@ -7,7 +7,11 @@
 //   "# exported 2024-01-05"             a comment
 //   "Year Jan Feb ... Dec Annual"       column titles, skipped
 //   "Little Rock AR"                    any other line may name a station
+//   "0007 Lake Farm"                    so may a code and a name
+#include <algorithm>
 #include <array>
+#include <cstddef>
+#include <cstdint>
 #include <cstring>
 
 #include "cli/messages.h"
@@ -52,10 +56,47 @@ bool is_missing_mark(std::string_view field) {
   return equals_lower(field, "na") || equals_lower(field, "nan");
 }
 
-bool is_digit(char c) { return c >= '0' && c <= '9'; }
+// A line that starts with an integer and still names a station: by a code
+// and a name. Its second field is text, neither a number nor a missing-value
+// mark, and no field after it holds a number:
+//   "0007 Lake Farm", "10384,Hill Station,,,,,,,,,,," (a spreadsheet's name row)
+// Any other line that starts with an integer is a year line, or a truncated
+// one ("1990 -5.2 -3.1", "1950 2020").
+bool is_coded_name(const Fields& f) {
+  float value = 0.0f;
+  if (is_missing_mark(f.at[1]) || read_number(f.at[1], value) != NumberRead::not_number) return false;
+  for (std::size_t i = 2; i < f.count; ++i)
+    if (read_number(f.at[i], value) != NumberRead::not_number) return false;
+  return true;
+}
 
-// Exact powers of ten in double precision.
+// Exact powers of ten in double precision, and in single precision as far
+// as they are exact there (5^10 < 2^24 < 5^11).
 constexpr double kPow10[] = {1e0, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8, 1e9, 1e10, 1e11, 1e12};
+constexpr float kPow10f[] = {1e0f, 1e1f, 1e2f, 1e3f, 1e4f, 1e5f, 1e6f, 1e7f, 1e8f, 1e9f, 1e10f};
+
+// The digits from p on into `v`; the first character after them.
+const char* take_digits(const char* p, const char* end, std::uint64_t& v) {
+  for (; p < end; ++p) {
+    const unsigned d = static_cast<unsigned char>(*p) - unsigned{'0'};
+    if (d >= 10) break;
+    v = v * 10 + d;
+  }
+  return p;
+}
+
+// The decimal v / 10^k rounded to double, then to float, as read_number
+// gives it. For v < 2^24 and k <= 10 both are exact floats, and one float
+// division rounds v / 10^k once, to the same float: the double nearest
+// v / 10^k could only round differently to float if it were a midpoint of
+// two floats that v / 10^k is not, and such a v / 10^k lies at least
+// 2^-25 / 5^k of its size away from every midpoint, far more than the
+// 2^-53 the double moves it.
+//   v = 52, k = 1 -> 5.2f;  v = 123456789012, k = 3 -> 123456792.0f (by double)
+float decimal(std::uint64_t v, int k) {
+  if (v < (std::uint64_t{1} << 24) && k <= 10) return static_cast<float>(v) / kPow10f[k];
+  return static_cast<float>(static_cast<double>(v) / kPow10[k]);
+}
 
 // The common year line, cut in one pass: a year of at most 9 digits and
 // twelve plain numbers ("-5.2", "12", at most 12 digits) or, with a
@@ -72,16 +113,14 @@ bool plain_year_line(std::string_view line, bool separated, float flag, CutLine&
   while (p < end && (blank(*p) || (!separated && *p == '\t'))) ++p;
   bool negative = false;
   if (p < end && (*p == '-' || *p == '+')) negative = *p++ == '-';
-  std::int32_t year = 0;
+  std::uint64_t year = 0;
   const char* digits = p;
-  for (; p < end && is_digit(*p); ++p) {
-    if (p - digits == 9) return false;  // beyond the years a line may carry, or near
-    year = year * 10 + (*p - '0');
-  }
-  if (p == digits) return false;
+  p = take_digits(p, end, year);
+  // at most 9 digits: beyond the years a line may carry, or near
+  if (p == digits || p - digits > 9) return false;
   while (separated && p < end && blank(*p)) ++p;
   if (!at_separator(p) || p == end) return false;
-  out.year = negative ? -year : year;
+  out.year = static_cast<std::int32_t>(negative ? -static_cast<std::int64_t>(year) : year);
   for (std::size_t m = 0; m < 12; ++m) {
     // p stands on the separator before the field
     if (p == end) return false;
@@ -94,24 +133,22 @@ bool plain_year_line(std::string_view line, bool separated, float flag, CutLine&
     if (p == end) return false;
     bool minus = false;
     if (*p == '-' || *p == '+') minus = *p++ == '-';
-    std::int64_t v = 0;
-    int n = 0, after_point = -1;
-    for (; p < end; ++p) {
-      if (is_digit(*p)) {
-        if (++n > 12) return false;
-        v = v * 10 + (*p - '0');
-        if (after_point >= 0) ++after_point;
-      } else if (*p == '.' && after_point < 0) {
-        after_point = 0;
-      } else {
-        break;
-      }
+    std::uint64_t v = 0;
+    const char* first = p;
+    p = take_digits(p, end, v);
+    std::ptrdiff_t n = p - first;  // digits
+    int k = 0;                     // digits after the point
+    if (p < end && *p == '.') {
+      const char* fraction = ++p;
+      p = take_digits(p, end, v);
+      k = static_cast<int>(std::min<std::ptrdiff_t>(p - fraction, 13));
+      n += p - fraction;
     }
-    if (n == 0) return false;
+    if (n == 0 || n > 12) return false;  // more digits may have wrapped v around
     while (separated && p < end && blank(*p)) ++p;
     if (!at_separator(p)) return false;
-    double d = static_cast<double>(v) / kPow10[after_point > 0 ? after_point : 0];
-    out.months[m] = static_cast<float>(minus ? -d : d);
+    const float f = decimal(v, k);
+    out.months[m] = minus ? -f : f;
   }
   return true;
 }
@@ -138,7 +175,7 @@ LineKind cut_free(std::string_view line, const CutSettings& c, CutLine& out) {
   else split_on_blanks(line, f);
 
   std::int64_t year = 0;
-  if (f.count > 1 && read_integer(f.at[0], year)) {
+  if (f.count > 1 && read_integer(f.at[0], year) && !is_coded_name(f)) {
     if (f.count < 13) return bad(out, compose(kMsgFreeTruncated, {std::to_string(f.count)}));
     if (year < -kMaxYearMagnitude || year > kMaxYearMagnitude)
       return bad(out, compose(kMsgYearOutOfRange, {f.at[0]}));

@@ -16,6 +16,10 @@ inline constexpr std::string_view kMsgMonthNotNumber = "month {} is {}, not a nu
 inline constexpr std::string_view kMsgMonthOutOfRange =
     "month {} is {}, beyond the values a month can hold";
 
+// A file in which a layout finds no station at all.
+inline constexpr std::string_view kMsgNoLayoutStation =
+    "no station: no line of the file is a year line of layout {} ({})";
+
 // free
 inline constexpr std::string_view kMsgFreeTruncated =
     "a year line of {} fields: a year and twelve months need 13 (a preamble before the first "

@@ -10,6 +10,7 @@
 #include "layouts/layout_messages.h"
 #include "records/failure.h"
 #include "records/io.h"
+#include "records/progress.h"
 
 namespace versel {
 namespace {
@@ -48,6 +49,7 @@ void finish_station(LayoutReader& r, StationData& d, std::string& name, std::str
   for (char& c : name)
     if (c == '\t') c = ' ';
   const Place* p = r.coords ? find_place(*r.coords, place) : nullptr;
+  d.has_coordinates = p != nullptr;
   if (p) {
     d.RLAT = p->latitude;
     d.RLON = p->longitude;
@@ -151,6 +153,7 @@ StationRead layout_year_spans(LayoutReader& r, std::int64_t skip, std::vector<st
   while ((got = read_layout_station(r, d, fault)) == StationRead::station) {
     first.push_back(d.first_year);
     last.push_back(d.first_year + d.year_lines() - 1);
+    note_progress(static_cast<std::int64_t>(first.size()), "scanned");
   }
   r.stations = stations;
   r.without_coordinates = without;
@@ -180,13 +183,14 @@ std::array<std::string, 2> layout_fault_lines(const LayoutFault& fault) {
   return {compose(kMsgLineFault, {std::to_string(fault.line), fault.reason}), shown};
 }
 
+void fail_at_fault(const LayoutFault& fault) {
+  fail_at_line({fault.reason, layout_fault_lines(fault)[1]});
+}
+
 bool take_layout_station(LayoutReader& r, StationData& d) {
   LayoutFault fault;
   const StationRead got = read_layout_station(r, d, fault);
-  if (got == StationRead::fault) {
-    const std::array<std::string, 2> lines = layout_fault_lines(fault);
-    fail_run({lines[0], lines[1]});
-  }
+  if (got == StationRead::fault) fail_at_fault(fault);
   return got == StationRead::station;
 }
 

@@ -14,7 +14,8 @@
 //   between two year lines hold the flag.
 //
 // A run: open the file on kDataUnit, skip_lines(--skip), layout_flag() when
-// --flag is not given, then read_layout_station until it says `end`.
+// --flag is not given, then read_layout_station (or take_layout_station)
+// until it says `end`.
 #pragma once
 
 #include <array>
@@ -86,9 +87,16 @@ StationRead layout_year_spans(LayoutReader& r, std::int64_t skip, std::vector<st
 std::array<std::string, 2> layout_fault_lines(const LayoutFault& fault);
 inline constexpr std::size_t kLayoutFaultShown = 160;
 
-// The station loop's step until the command line takes faults itself: reads
-// the next station, and ends the run through fail_run at a fault. False at
-// the end of the file.
+// Ends the run at a fault through the record layer's fail_at_line, as every
+// failure at a line of the data file ends it: raised, the lines
+//   "line 12: a year line of 7 fields: ..."
+//   "line: 1990 1 2 3 4 5 6"
+// The fault must be at the line the data unit read last (as every fault
+// that the functions above return is).
+[[noreturn]] void fail_at_fault(const LayoutFault& fault);
+
+// The station loop's step: reads the next station, and ends the run through
+// fail_at_fault at a fault. False at the end of the file.
 bool take_layout_station(LayoutReader& r, StationData& d);
 
 }  // namespace versel

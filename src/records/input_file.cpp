@@ -41,20 +41,21 @@ bool holds(const InputFile& f, std::int64_t offset) {
 }
 
 // The record from window[from] to window[to), the line feed (if any) after it.
-std::string_view take(InputFile& f, std::size_t from, std::size_t to, std::string& scratch) {
+std::string_view take(InputFile& f, std::size_t from, std::size_t to, std::string& scratch,
+                      Tabs tabs) {
   const char* p = f.window.get() + from;
   std::size_t len = to - from;
   std::string_view raw(p, len);
   ++f.records;
-  if (!std::memchr(p, '\r', len) && !std::memchr(p, '\t', len)) return raw;
-  edit_line(raw, scratch);
+  if (!std::memchr(p, '\r', len) && (tabs == Tabs::kept || !std::memchr(p, '\t', len))) return raw;
+  edit_line(raw, scratch, tabs);
   return scratch;
 }
 
 // A record that does not lie whole in the window, from f.pos on: the window
 // moves to it, and a line longer than the window is edited into `scratch`
 // one window at a time.
-LineRead next_line_moving(InputFile& f, std::string_view& line, std::string& scratch) {
+LineRead next_line_moving(InputFile& f, std::string_view& line, std::string& scratch, Tabs tabs) {
   if (!load(f, f.pos)) return LineRead::failed;
   if (f.filled == 0) return LineRead::end;
   scratch.clear();
@@ -65,10 +66,10 @@ LineRead next_line_moving(InputFile& f, std::string_view& line, std::string& scr
     if (f.start == f.pos && (nl || f.reaches_end)) {
       // the whole record now lies in the window
       f.pos += static_cast<std::int64_t>(nl ? len + 1 : len);
-      line = take(f, 0, len, scratch);
+      line = take(f, 0, len, scratch, tabs);
       return LineRead::line;
     }
-    append_edited(std::string_view(base, len), scratch);
+    append_edited(std::string_view(base, len), scratch, tabs);
     std::int64_t next = f.start + static_cast<std::int64_t>(f.filled);
     if (nl || f.reaches_end) {
       f.pos = f.start + static_cast<std::int64_t>(nl ? len + 1 : len);
@@ -109,10 +110,10 @@ bool last_line_feed(InputFile& f, std::int64_t end, std::int64_t& found) {
 
 }  // namespace
 
-void append_edited(std::string_view raw, std::string& out) {
+void append_edited(std::string_view raw, std::string& out, Tabs tabs) {
   for (char c : raw) {
     if (c == '\r') continue;
-    if (c == '\t') {
+    if (c == '\t' && tabs == Tabs::expanded) {
       // the next character stands at the next column 9, 17, 25, ...
       out.append(8 - out.size() % 8, ' ');
       continue;
@@ -121,9 +122,9 @@ void append_edited(std::string_view raw, std::string& out) {
   }
 }
 
-void edit_line(std::string_view raw, std::string& out) {
+void edit_line(std::string_view raw, std::string& out, Tabs tabs) {
   out.clear();
-  append_edited(raw, out);
+  append_edited(raw, out, tabs);
 }
 
 bool open_input(InputFile& f, const char* path, std::size_t capacity) {
@@ -143,7 +144,7 @@ void close_input(InputFile& f) {
   f = InputFile{};
 }
 
-LineRead next_line(InputFile& f, std::string_view& line, std::string& scratch) {
+LineRead next_line(InputFile& f, std::string_view& line, std::string& scratch, Tabs tabs) {
   if (holds(f, f.pos)) {
     std::size_t from = static_cast<std::size_t>(f.pos - f.start);
     std::size_t left = f.filled - from;
@@ -151,18 +152,18 @@ LineRead next_line(InputFile& f, std::string_view& line, std::string& scratch) {
     if (const char* nl = static_cast<const char*>(std::memchr(base, '\n', left))) {
       std::size_t len = static_cast<std::size_t>(nl - base);
       f.pos += static_cast<std::int64_t>(len + 1);
-      line = take(f, from, from + len, scratch);
+      line = take(f, from, from + len, scratch, tabs);
       return LineRead::line;
     }
     if (f.reaches_end) {
       // the last line of the file has no line end
       if (left == 0) return LineRead::end;
       f.pos += static_cast<std::int64_t>(left);
-      line = take(f, from, f.filled, scratch);
+      line = take(f, from, f.filled, scratch, tabs);
       return LineRead::line;
     }
   }
-  return next_line_moving(f, line, scratch);
+  return next_line_moving(f, line, scratch, tabs);
 }
 
 bool step_back(InputFile& f) {

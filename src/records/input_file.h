@@ -26,11 +26,18 @@ struct InputFile {
   std::int64_t size = 0;     // bytes of the file at its open (for the progress line)
 };
 
-// Drops every carriage return and expands tabs to stops every 8 columns.
-void edit_line(std::string_view raw, std::string& out);
+// What a read does with the tabs of a record: expands them to stops every 8
+// columns, as the columns of a record format need, or keeps them, as the
+// layouts need, whose fields tabs separate. Carriage returns are dropped
+// either way.
+enum class Tabs : std::uint8_t { expanded, kept };
+
+// Drops every carriage return and expands tabs to stops every 8 columns
+// (keeps them with Tabs::kept).
+void edit_line(std::string_view raw, std::string& out, Tabs tabs = Tabs::expanded);
 // The same, appended to `out`: the columns of the tab stops count from the
 // start of `out`, so a line edited in pieces is the line edited whole.
-void append_edited(std::string_view raw, std::string& out);
+void append_edited(std::string_view raw, std::string& out, Tabs tabs = Tabs::expanded);
 
 enum class LineRead : std::uint8_t { line, end, failed };
 
@@ -40,11 +47,12 @@ bool open_input(InputFile& f, const char* path, std::size_t capacity = kReadBuff
 void close_input(InputFile& f);
 
 // The next record: the bytes up to the next line feed or the end of the
-// file, carriage returns dropped and tabs expanded (edit_line). A line that
+// file, carriage returns dropped and tabs expanded or kept (edit_line). A line that
 // lies whole in the window and needs no editing is a view of the window,
 // valid until the next call on `f`; any other is edited into `scratch`.
 // `failed` leaves the system's error in errno.
-LineRead next_line(InputFile& f, std::string_view& line, std::string& scratch);
+LineRead next_line(InputFile& f, std::string_view& line, std::string& scratch,
+                   Tabs tabs = Tabs::expanded);
 
 // Back to the start of the record read last: the end of the data is no
 // record of its own, so after the last record it steps back over that one.

@@ -17,6 +17,7 @@
 #include <string_view>
 
 #include "records/format.h"
+#include "records/input_file.h"
 #include "records/values.h"
 
 namespace versel {
@@ -64,8 +65,11 @@ inline IoStatus read(Unit unit, FormatText format, DestList dests,
 }
 
 // Reads the next record of a console or file unit whole, as "(a)" into a text
-// as long as the record: carriage returns dropped, tabs expanded.
-IoStatus read_line(Unit unit, std::string& line, unsigned branches = kNoBranch);
+// as long as the record: carriage returns dropped, tabs expanded, or kept as
+// the file holds them with Tabs::kept (the layouts, whose fields tabs
+// separate).
+IoStatus read_line(Unit unit, std::string& line, unsigned branches = kNoBranch,
+                   Tabs tabs = Tabs::expanded);
 
 // Reads `line` as a year line through the held data format `format_text`: a
 // year and twelve monthly values. False when it is no year line (`year` and

@@ -562,14 +562,14 @@ IoStatus read(Unit unit, FormatText format, std::span<const Dest> dests, unsigne
   fail(f);
 }
 
-IoStatus read_line(Unit unit, std::string& line, unsigned branches) {
+IoStatus read_line(Unit unit, std::string& line, unsigned branches, Tabs tabs) {
   Failure f{false, "", "READ", unit};
   std::string_view record;
   if (unit.kind == UnitKind::internal) {
     line.assign(unit.text);
     return IoStatus::ok;
   }
-  if (next_record(unit, record, f)) {
+  if (next_record(unit, record, f, tabs)) {
     line.assign(record);
     return IoStatus::ok;
   }

@@ -82,11 +82,11 @@ CachedFormat& cached_entry(FormatText text) {
   return it->second;
 }
 
-bool next_record(Unit unit, std::string_view& record, Failure& fail) {
+bool next_record(Unit unit, std::string_view& record, Failure& fail, Tabs tabs) {
   UnitTable& t = units();
   if (unit.kind == UnitKind::console) {
     if (!console_line(t.console_line, fail)) return false;
-    edit_line(t.console_line, t.line);
+    edit_line(t.console_line, t.line, tabs);
     record = t.line;
     return true;
   }
@@ -95,7 +95,7 @@ bool next_record(Unit unit, std::string_view& record, Failure& fail) {
     fail = not_connected("READ", unit);
     return false;
   }
-  switch (next_line(s->in, record, t.line)) {
+  switch (next_line(s->in, record, t.line, tabs)) {
     case LineRead::line: return true;
     case LineRead::end: return false;
     case LineRead::failed: break;

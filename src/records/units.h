@@ -75,11 +75,11 @@ CachedFormat& cached_entry(FormatText text);
 inline const Format& cached_format(FormatText text) { return cached_entry(text).format; }
 
 // The next record of a console or file unit, carriage returns dropped and
-// tabs expanded: a view valid until the next record operation. False at the
+// tabs expanded (or kept): a view valid until the next record operation. False at the
 // end of the data; a failure is stored in `fail` (with fail.message
 // non-empty), except a read error of a data file, which takes the failure
 // path at once: no branch of a read may take it for a short file.
-bool next_record(Unit unit, std::string_view& record, Failure& fail);
+bool next_record(Unit unit, std::string_view& record, Failure& fail, Tabs tabs = Tabs::expanded);
 
 // Writes the bytes of finished records to a console or file unit.
 bool put_records(Unit unit, std::string_view bytes, Failure& fail);

@@ -9,6 +9,7 @@
 #include "cli/command_line.h"
 #include "cli/help_text.h"
 #include "dialogue/catalogue.h"
+#include "layouts/layout.h"
 #include "run_settings.h"
 
 namespace versel {
@@ -77,6 +78,33 @@ TEST(CommandLine, ReadsTheFlagAsTheDialogueDoes) {
     CliRequest r = parse({"-k", "tsf", "-f", "(i4,12f5.1)", "--flag", text, "-m", "1", "a"});
     ASSERT_EQ(r.action, CliAction::run) << text << ": " << r.error;
     EXPECT_EQ(r.flag, value) << text;
+  }
+}
+
+TEST(CommandLine, TakesTheLayoutsAndTheirOptions) {
+  CliRequest r = parse({"-k", "mat", "--layout", "ghcnm", "--coords", "st.inv", "--keep-flagged",
+                        "--flag", "-99.99", "--skip=3", "-m", "000001130000", "a.dat"});
+  ASSERT_EQ(r.action, CliAction::run) << r.error;
+  ASSERT_NE(r.layout, nullptr);
+  EXPECT_EQ(r.layout->name, "ghcnm");
+  EXPECT_EQ(r.coords, "st.inv");
+  EXPECT_TRUE(r.keep_flagged);
+  EXPECT_EQ(r.flag, -99.99f);
+  EXPECT_EQ(r.skip, 3);
+  // a layout needs no header format, and its flag is its own without --flag
+  r = parse({"-k", "grd", "--layout", "free", "-m", "1", "a.csv"});
+  ASSERT_EQ(r.action, CliAction::run) << r.error;
+  EXPECT_FALSE(r.flag.has_value());
+  // --skip goes with the catalogue and a format of one's own too
+  r = parse({"-k", "tsf", "-d", "6", "--skip", "0012", "-m", "1", "a.dat"});
+  ASSERT_EQ(r.action, CliAction::run) << r.error;
+  EXPECT_EQ(r.skip, 12);
+  EXPECT_EQ(r.layout, nullptr);
+  // every layout of the table is taken by its name, and named where a value is asked for
+  for (const Layout& l : kLayouts) {
+    EXPECT_EQ(parse({"--layout", std::string(l.name).c_str()}).layout, &l);
+    EXPECT_NE(parse({"--layout"}).error.find(l.name), std::string::npos);
+    EXPECT_NE(help_text().find("  " + std::string(l.name) + " "), std::string::npos) << l.name;
   }
 }
 
@@ -176,7 +204,7 @@ TEST(CommandLine, UsageErrorsNameTheOptionAndTheValue) {
       {{"-k", "tsf", "-d", "7", "-f", "(i4,12f5.1)", "-m", "1", "a"},
        "--format and --data-set do not go together: data set 7 has its own format"},
       {{"-k", "tsf", "-d", "7", "--flag", "0", "-m", "1", "a"},
-       "--flag goes with --format: data set 7 has its own flag"},
+       "--flag goes with --format or --layout: data set 7 has its own flag"},
       {{"-k", "mat", "-d", "7", "--header-format", "(2f7.1)", "-m", "1", "a"},
        "--header-format goes with --format: data set 7 has its own"},
       {{"-k", "tsf", "-d", "1", "-m", "1", "-o", "x", "a", "b"},
@@ -187,8 +215,8 @@ TEST(CommandLine, UsageErrorsNameTheOptionAndTheValue) {
       // what a run needs
       {{"-d", "1", "-m", "1", "a"}, "--kind is missing: give the output kind, tsf, mat, grd or csv"},
       {{"-k", "tsf", "-m", "1", "a"},
-       "the layout of the data is missing: give --data-set N (1 to 12), or --format FMT with "
-       "--flag X"},
+       "the layout of the data is missing: give --data-set N (1 to 12), --format FMT with "
+       "--flag X, or --layout NAME"},
       {{"-k", "tsf", "-f", "(i4,12f5.1)", "-m", "1", "a"},
        "--format needs --flag: give the value that marks a missing month in the data"},
       {{"-k", "grd", "-f", "(i4,12f5.1)", "--flag", "0", "-m", "1", "a"},
@@ -210,6 +238,28 @@ TEST(CommandLine, UsageErrorsNameTheOptionAndTheValue) {
       {{"-k", "tsf", "-d", "1", "-m", "1", "cru_pre.dat", "cru_tmp.dat"},
        "FILEs 'cru_pre.dat' and 'cru_tmp.dat' would both write 'cru_sea'; the output names come "
        "from the part of a file name before its first '.', '_' or blank"},
+      // the layouts
+      {{"--layout", "FREE"}, "--layout 'FREE': no such layout; the layouts are free, ghcnm and climdiv"},
+      {{"--skip", "-1"}, "--skip '-1': not a number of lines; give the lines to pass over, 0 or more"},
+      {{"--skip", ""}, "--skip '': not a number of lines; give the lines to pass over, 0 or more"},
+      {{"--coords", ""}, "--coords '': an empty file name"},
+      {{"--keep-flagged=1"}, "option --keep-flagged takes no value (given '--keep-flagged=1')"},
+      {{"-k", "tsf", "--layout", "free", "-d", "7", "-m", "1", "a"},
+       "--layout and --data-set do not go together: give the one layout of the data"},
+      {{"-k", "tsf", "--layout", "free", "-f", "(i4,12f5.1)", "--flag", "0", "-m", "1", "a"},
+       "--layout and --format do not go together: layout free cuts its lines itself"},
+      {{"-k", "mat", "--layout", "climdiv", "--header-format", "(2f7.1)", "-m", "1", "a"},
+       "--header-format goes with --format: the stations of layout climdiv have no header line; "
+       "give their coordinates with --coords"},
+      {{"-k", "mat", "-d", "7", "--coords", "st.inv", "-m", "1", "a"},
+       "--coords goes with --layout: the data sets and --format read each station's coordinates "
+       "from its header line"},
+      {{"-k", "tsf", "--layout", "free", "--keep-flagged", "-m", "1", "a"},
+       "--keep-flagged goes with --layout ghcnm: only the global monthly station files carry "
+       "quality flags"},
+      {{"-k", "tsf", "-d", "1", "--keep-flagged", "-m", "1", "a"},
+       "--keep-flagged goes with --layout ghcnm: only the global monthly station files carry "
+       "quality flags"},
       // a value that would drive the terminal is shown escaped
       {{"-k", "\x1b[2J"}, "--kind '\\x1B[2J': not an output kind; use tsf, mat, grd or csv"},
   };
@@ -258,7 +308,7 @@ TEST(HelpText, FitsTheTerminalAndNamesOnlyOptionsTheParserKnows) {
     std::string name = line.substr(6, line.find(' ', 6) - 6);
     EXPECT_EQ(parse({name.c_str(), "x"}).error.find("unknown option"), std::string::npos) << name;
   }
-  EXPECT_EQ(options, 12);
+  EXPECT_EQ(options, 16);
   EXPECT_EQ(help_text().back(), '\n');
 }
 

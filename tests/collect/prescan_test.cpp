@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "collect/prescan.h"
+#include "layouts/data_lines.h"
 #include "mask/clired.h"
 #include "mask/mask_shape.h"
 #include "mask/station.h"
@@ -78,6 +79,7 @@ class Prescan : public testing::Test {
     open(kDataUnit, path, OpenStatus::old);
     open_ = true;
     std::string skipped;
+    skip_lines(s_.skip);
     if (s_.IFMT == 6) read_line(file_unit(kDataUnit), skipped);
     clired2(s_, *t_);
   }
@@ -158,6 +160,23 @@ TEST_F(Prescan, DataSetSixStartsAndEndsAtTheSecondLine) {
   EXPECT_EQ(istart(2), 1);
   EXPECT_EQ(t_->ISTOP, 8);
   EXPECT_EQ(next_line(), header) << "the file's own first line is passed over again";
+}
+
+TEST_F(Prescan, SkippedLinesAreSkippedAgainBeforeDataSetSixsFirstLine) {
+  s_.IFMT = 6;
+  s_.skip = 2;
+  assign(s_.FRM, "(i4,12f5.1)");
+  // a preamble line that would read as a year line of 1850
+  std::vector<std::string> lines = {"1850 1852", "stations of the test",
+                                    "ghcn version 2 adjusted mean temperature"};
+  const std::string header = " 41.78 -87.75 42572530000 CHICAGO/O'HARE INTL USA";
+  lines.push_back(header);
+  for (int y = 1971; y <= 1975; ++y) lines.push_back(year_line(y).substr(1));
+  scan(lines);
+  EXPECT_EQ(t_->MIN1, 1971);
+  EXPECT_EQ(t_->ISTOP, 5);
+  EXPECT_EQ(t_->stations, 1);
+  EXPECT_EQ(next_line(), header) << "the skipped lines and the file's own first line passed over";
 }
 
 TEST_F(Prescan, BlankLinesGapYearsAndAStationWithoutHeader) {

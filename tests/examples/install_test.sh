@@ -9,17 +9,19 @@ rm -rf "$prefix"
 "$cmake" --install "$build" --prefix "$prefix" || exit 1
 status=0
 shared=share/versel/examples
-for f in bin/versel share/man/man1/versel.1 $shared/temperature.dat $shared/grd_map.sh \
-         $shared/load_mat.py; do
+data="temperature.dat free.csv ghcnm.dat ghcnm.inv climdiv.txt climdiv_coords.csv"
+for f in bin/versel share/man/man1/versel.1 $shared/grd_map.sh $shared/load_mat.py; do
   [ -s "$prefix/$f" ] || { echo "missing after install: $prefix/$f"; status=1; }
 done
 [ -x "$prefix/bin/versel" ] || { echo "bin/versel is not executable"; exit 1; }
 for f in grd_map.sh load_mat.py; do
   [ -x "$prefix/$shared/$f" ] || { echo "$shared/$f is not executable"; status=1; }
 done
-cmp -s "$examples/temperature.dat" "$prefix/$shared/temperature.dat" ||
-  { echo "$shared/temperature.dat differs from examples/temperature.dat"; status=1; }
-extra=$(ls "$prefix/$shared" | grep -v -x -e temperature.dat -e grd_map.sh -e load_mat.py)
+for f in $data; do
+  cmp -s "$examples/$f" "$prefix/$shared/$f" ||
+    { echo "$shared/$f is missing or differs from examples/$f"; status=1; }
+done
+extra=$(ls "$prefix/$shared" | grep -v -x -e grd_map.sh -e load_mat.py $(for f in $data; do printf ' -e %s' "$f"; done))
 [ -z "$extra" ] || { echo "$shared holds more than the examples: $extra"; status=1; }
 # Answer 0 at the first menu ends a run at once.
 out=$(cd "$prefix" && echo 0 | ./bin/versel) || { echo "installed versel failed"; exit 1; }
@@ -33,5 +35,9 @@ printf '1\ntemperature.dat\n7\n00001113111311131113\n' |
   (cd "$prefix/copy" && ../bin/versel > run.log 2>&1) ||
   { echo "installed versel on the installed example data failed:"; cat "$prefix/copy/run.log"; status=1; }
 [ -s "$prefix/copy/temperature_sea" ] || { echo "the run on the installed examples wrote nothing"; status=1; }
+# and a layout of downloaded files, with its inventory
+(cd "$prefix/copy" && ../bin/versel -q -k grd --layout ghcnm --coords ghcnm.inv -m 000001130000 ghcnm.dat) ||
+  { echo "installed versel on the installed ghcnm example failed"; status=1; }
+[ -s "$prefix/copy/ghcnm_sea" ] || { echo "the ghcnm run on the installed examples wrote nothing"; status=1; }
 rm -rf "$prefix"
 exit $status

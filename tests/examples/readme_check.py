@@ -28,6 +28,9 @@ import shutil
 import subprocess
 import sys
 
+# The example data files, each run from the folder that holds them all.
+EXAMPLE_DATA = ("temperature.dat", "free.csv", "ghcnm.dat", "ghcnm.inv", "climdiv.txt",
+                "climdiv_coords.csv")
 MARK = re.compile(r"^<!-- lines of: (.+?) -->$")
 PROMPT_WITH_ANSWER = re.compile(r"(=>|:>| ->)\s*\S+$")
 
@@ -71,7 +74,7 @@ def run_output(versel, work, kind, mask, target):
 def command_output(versel, work, args, target):
     """The lines of `target` after versel ran with `args` in `work`."""
     for old in work.glob("*"):
-        if old.name != "temperature.dat":
+        if old.name not in EXAMPLE_DATA:
             old.unlink()
     done = subprocess.run([versel] + args, cwd=work, capture_output=True)
     if target in ("stdout", "stderr"):
@@ -98,7 +101,8 @@ def main(versel, readme, examples, work):
     work = pathlib.Path(work)
     shutil.rmtree(work, ignore_errors=True)
     work.mkdir(parents=True)
-    shutil.copy(pathlib.Path(examples) / "temperature.dat", work)
+    for name in EXAMPLE_DATA:
+        shutil.copy(pathlib.Path(examples) / name, work)
 
     marked = blocks(pathlib.Path(readme))
     failures = 0

@@ -4,6 +4,7 @@
 
 #include <array>
 #include <cstdint>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -103,6 +104,11 @@ TEST(FreeLayout, NameLinesAndTheirCodes) {
       {"-999.9", "-999.9", "-999.9"},
       {"Year Jan Feb Mar", "Year Jan Feb Mar", "Year"},  // too few titles
       {"1990-2020 normals", "1990-2020 normals", "1990-2020"},
+      // a code and a name: text after the integer, and no number after that
+      {"0007 Lake Farm", "0007 Lake Farm", "0007"},
+      {"10384 Hill Station (moved 1951)", "10384 Hill Station (moved 1951)", "10384"},
+      {"0101,Northern Valley,,,,,,,,,,,,", "0101,Northern Valley", "0101"},
+      {"101\tUpper Plateau\t\t\t\t\t\t\t\t\t\t\t", "101\tUpper Plateau", "101"},
       // a comma separates: decimal commas make the line two fields
       {"1990 1 2 3 4 5 6 7 8 9 10 11 1,5", "1990 1 2 3 4 5 6 7 8 9 10 11 1,5",
        "1990 1 2 3 4 5 6 7 8 9 10 11 1"},
@@ -135,10 +141,12 @@ TEST(FreeLayout, RefusedLinesSayWhy) {
       {"1990 1 2 3 4 5 6 7 8 9 10 11 inf",
        "month 12 is 'inf', neither a number nor a missing-value mark (empty, NA, NaN, -, "
        "asterisks or the flag -999.9)"},
-      // a spreadsheet's row of a code and a name, padded to the columns of the year lines
-      {"0101,Northern Valley,,,,,,,,,,,,",
-       "month 1 is 'Northern Valley', neither a number nor a missing-value mark (empty, NA, NaN, "
-       "-, asterisks or the flag -999.9)"},
+      // text after the year, but numbers after it: a year line with a bad month
+      {"1990,x,2,3,4,5,6,7,8,9,10,11,12",
+       "month 1 is 'x', neither a number nor a missing-value mark (empty, NA, NaN, -, asterisks "
+       "or the flag -999.9)"},
+      {"1990 NA 2", "a year line of 3 fields: a year and twelve months need 13 (a preamble before "
+                    "the first station is passed over with --skip)"},
       {"1000000000 1 2 3 4 5 6 7 8 9 10 11 12", "year 1000000000 is out of range"},
       {"-12345678901234567890,1,2,3,4,5,6,7,8,9,10,11,12",
        "year -12345678901234567890 is out of range"},
@@ -170,16 +178,44 @@ TEST(FreeLayout, OnePassAndGeneralRulesAgree) {
       v += pieces[next(7)];
       if (next(2)) v += std::string(".") + pieces[next(7)];
       if (next(6) == 0) v = std::string(".") + pieces[next(4)];
-      if (separator != ' ' && next(8) == 0) v = " " + v + " ";
+      if (separator != ' ' && next(8) == 0) v = std::string(1, ' ').append(v).append(" ");
       rest += v;
     }
     CutLine plain, general;
     CutSettings c;
     ASSERT_EQ(cut_free(year + rest, c, plain), LineKind::year) << year + rest;
-    ASSERT_EQ(cut_free("\"" + year + "\"" + rest, c, general), LineKind::year) << year + rest;
+    std::string quoted_year = std::string(1, '"').append(year).append("\"").append(rest);
+    ASSERT_EQ(cut_free(quoted_year, c, general), LineKind::year) << year + rest;
     EXPECT_EQ(plain.year, general.year);
     EXPECT_EQ(std::memcmp(plain.months.data(), general.months.data(), sizeof plain.months), 0)
         << year + rest;
+  }
+}
+
+// A plain month of up to 7 digits is divided in single precision: the same
+// float as the decimal rounded to double and then to float, for every
+// number of decimals, at the ends of the range and at random between.
+TEST(FreeLayout, ShortDecimalsRoundAsTheGeneralRule) {
+  std::uint32_t state = 2024u;
+  std::vector<std::string> values;
+  for (const char* edge : {"0.5", "16777215", "1677721.5", "0.0000016777215", "9999999",
+                           "0.0000000001", "8388609", "838860.9", "0.1", "3.3"})
+    values.push_back(edge);
+  for (int i = 0; i < 20000; ++i) {
+    state = state * 1664525u + 1013904223u;
+    std::string digits = std::to_string((state >> 4) % 16777216u);
+    std::size_t point = (state >> 2) % (digits.size() + 4);
+    if (point < digits.size()) digits.insert(point, 1, '.');
+    else digits = std::string("0.").append(point - digits.size(), '0').append(digits);
+    values.push_back(digits);
+  }
+  for (const std::string& value : values) {
+    std::string line = "1990";
+    for (int m = 0; m < 12; ++m) line.append(" ").append(value);
+    CutLine out;
+    ASSERT_EQ(cut_free(line, CutSettings{}, out), LineKind::year) << line;
+    const float expected = static_cast<float>(std::strtod(value.c_str(), nullptr));
+    EXPECT_EQ(out.months[0], expected) << value;
   }
 }
 

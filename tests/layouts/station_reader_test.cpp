@@ -4,8 +4,6 @@
 // numbers, and the failure path a run takes at a fault.
 #include <gtest/gtest.h>
 
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <array>
 #include <cstdio>
@@ -17,6 +15,7 @@
 
 #include "layouts/data_lines.h"
 #include "layouts/station_reader.h"
+#include "records/failure.h"
 #include "records/io.h"
 
 namespace versel {
@@ -317,38 +316,32 @@ TEST_F(StationReader, FaultsNameTheirLine) {
   }
 }
 
-TEST_F(StationReader, FaultEndsTheRunWithTheLine) {
-  std::string file = "A\n" + free_line(1, 1950, ' ') + "\n1951\t1\t2\t3\n";
-  std::string path = (dir_ / "bad.txt").string();
-  std::ofstream(path) << file;
-  int err[2];
-  ASSERT_EQ(::pipe(err), 0);
-  std::fflush(stderr);
-  pid_t pid = fork();
-  if (pid == 0) {
-    ::dup2(err[1], 2);
-    open(kDataUnit, path, OpenStatus::old);
-    LayoutReader r;
-    r.layout = find_layout("free");
-    StationData d;
-    while (take_layout_station(r, d)) {
+TEST_F(StationReader, FaultEndsTheRunAtItsLineAsTheCommandLineShowsIt) {
+  // the pre-scan's fault and the station loop's are the same failure
+  const std::string file = "A\n" + free_line(1, 1950, ' ') + "\n1951\t1\t2\t3\n";
+  const std::vector<std::string> expected = {
+      "line 3: a year line of 4 fields: a year and twelve months need 13 (a preamble before the "
+      "first station is passed over with --skip)",
+      "line: 1951\t1\t2\t3"};
+  set_failure_mode(FailureMode::raise);
+  for (bool scan : {false, true}) {
+    open_file("bad.txt", file, "free");
+    std::vector<std::string> lines;
+    try {
+      StationData d;
+      std::vector<std::int32_t> first, last;
+      if (scan && layout_year_spans(r_, 0, first, last, fault_) == StationRead::fault)
+        fail_at_fault(fault_);
+      while (take_layout_station(r_, d)) {
+      }
+    } catch (const RunFailure& f) {
+      lines = f.lines;
     }
-    _exit(99);
+    EXPECT_EQ(lines, expected) << (scan ? "pre-scan" : "station loop");
+    close(kDataUnit);
+    open_ = false;
   }
-  ::close(err[1]);
-  std::string text;
-  char buf[512];
-  for (ssize_t n; (n = ::read(err[0], buf, sizeof buf)) > 0;) text.append(buf, static_cast<std::size_t>(n));
-  ::close(err[0]);
-  int status = 0;
-  ASSERT_EQ(waitpid(pid, &status, 0), pid);
-  ASSERT_TRUE(WIFEXITED(status));
-  EXPECT_EQ(WEXITSTATUS(status), 255);
-  EXPECT_EQ(text,
-            "? versel run-time error:\n"
-            "? line 3: a year line of 4 fields: a year and twelve months need 13 (a preamble before "
-            "the first station is passed over with --skip)\n"
-            "? line: 1951\t1\t2\t3\n");
+  set_failure_mode(FailureMode::end_process);
 }
 
 TEST(LayoutFaultLines, ControlCharactersShownAndLongLinesCut) {

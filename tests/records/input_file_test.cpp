@@ -39,6 +39,7 @@ struct TempFile {
 // The reader as it was when the whole file stood in memory: the reference.
 struct WholeFile {
   std::string data;
+  Tabs tabs = Tabs::expanded;
   std::size_t pos = 0;
   std::int64_t records = 0;
 
@@ -46,7 +47,7 @@ struct WholeFile {
     if (pos >= data.size()) return false;
     std::size_t nl = data.find('\n', pos);
     std::size_t len = (nl == std::string::npos ? data.size() : nl) - pos;
-    edit_line(std::string_view(data).substr(pos, len), line);
+    edit_line(std::string_view(data).substr(pos, len), line, tabs);
     pos += nl == std::string::npos ? len : len + 1;
     ++records;
     return true;
@@ -66,10 +67,10 @@ struct WholeFile {
 };
 
 // What one read gives, as text: the line or "<end>".
-std::string read_one(InputFile& f) {
+std::string read_one(InputFile& f, Tabs tabs = Tabs::expanded) {
   std::string_view line;
   std::string scratch;
-  switch (next_line(f, line, scratch)) {
+  switch (next_line(f, line, scratch, tabs)) {
     case LineRead::line: return std::string(line);
     case LineRead::end: return "<end>";
     case LineRead::failed: return "<failed>";
@@ -110,16 +111,19 @@ TEST(InputFile, LinesOfMegabytes) {
   EXPECT_EQ(f.records, 2);
   restart(f);
   EXPECT_EQ(read_one(f), "a");
+  // the same long lines with their tabs kept
+  EXPECT_EQ(read_one(f, Tabs::kept), big);
+  EXPECT_EQ(read_one(f, Tabs::kept), tabbed);
   close_input(f);
 }
 
 // A file read by a random sequence of reads, steps back and rewinds through
 // a window of `capacity` bytes: each step gives what the whole-file reader
-// gives, record numbers included.
+// gives, record numbers included, with tabs expanded or kept.
 void check_against_whole_file(const std::string& contents, std::size_t capacity,
-                              std::mt19937& rng) {
+                              std::mt19937& rng, Tabs tabs) {
   TempFile file(contents);
-  WholeFile model{contents};
+  WholeFile model{contents, tabs};
   InputFile f;
   ASSERT_TRUE(open_input(f, file.path.c_str(), capacity));
   std::string trace;
@@ -127,7 +131,7 @@ void check_against_whole_file(const std::string& contents, std::size_t capacity,
     unsigned op = rng() % 10;
     if (op < 5) {
       trace += "r";
-      ASSERT_EQ(read_one(f), read_one(model)) << trace;
+      ASSERT_EQ(read_one(f, tabs), read_one(model)) << trace;
     } else if (op < 9) {
       trace += "b";
       ASSERT_TRUE(step_back(f));
@@ -163,7 +167,8 @@ TEST(InputFile, WindowsOfEverySizeMatchTheWholeFileReader) {
   for (const std::string& contents : files) {
     for (std::size_t capacity : {1, 2, 3, 5, 8, 13, 32}) {
       SCOPED_TRACE("window " + std::to_string(capacity) + " of [" + contents + "]");
-      check_against_whole_file(contents, capacity, rng);
+      check_against_whole_file(contents, capacity, rng, Tabs::expanded);
+      check_against_whole_file(contents, capacity, rng, Tabs::kept);
     }
   }
 }
