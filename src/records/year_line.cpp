@@ -47,9 +47,10 @@ YearLinePlan plan_year_line(const Format& format) {
   bool complete = false;    // the walk of a year line came to its end
   for (long step = 0; step < kMaxPlanSteps && !complete; ++step) {
     const FormatItem* it = nullptr;
-    // without a position every pass of a group is walked: a pass of a group
-    // without data items that the walk leaves early would change nothing
-    WalkStep s = next_item(w, it);
+    // the column stands for the record position: a group without data items
+    // is left once a pass ends where it began, as the read itself leaves it,
+    // so that nested empty groups of huge repeat counts take no time
+    WalkStep s = next_item(w, it, static_cast<std::int32_t>(column));
     if (s == WalkStep::overflow) return {};
     if (s == WalkStep::end) {
       // fewer fields would need a further record, which a line does not have
