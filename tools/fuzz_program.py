@@ -648,6 +648,7 @@ def check_command_line(args, status, out, err, timed_out, before, after, allowed
 def place(work, files):
     for name, content in files.items():
         path = os.path.join(work, name)
+        os.makedirs(os.path.dirname(path), exist_ok=True)  # "sub/c.dat" may come before "sub"
         if isinstance(content, bytes):
             with open(path, "wb") as f:
                 f.write(content)
@@ -656,7 +657,7 @@ def place(work, files):
         elif content[0] == "fifo":
             os.mkfifo(path)
         else:
-            os.makedirs(path)
+            os.makedirs(path, exist_ok=True)
             with open(os.path.join(path, "keep"), "wb") as f:
                 f.write(b"a file inside a directory\n")
 

@@ -11,17 +11,19 @@ WalkStep next_item(Walker& w, const FormatItem*& item, std::int32_t position) {
     switch (it.kind) {
       case ItemKind::open: {
         if (w.depth == kMaxGroupDepth) return WalkStep::overflow;
-        w.frames[static_cast<std::size_t>(w.depth++)] = {w.index, it.repeat, position};
+        w.frames[static_cast<std::size_t>(w.depth++)] = {w.index, it.repeat, position, w.handed};
         ++w.index;
         continue;
       }
       case ItemKind::close: {
         WalkFrame& fr = w.frames[static_cast<std::size_t>(w.depth - 1)];
-        bool settled = position != kAbsent &&
-                       items[static_cast<std::size_t>(fr.open)].control_only &&
-                       fr.mark == position;
+        bool settled = fr.handed == w.handed ||
+                       (position != kAbsent &&
+                        items[static_cast<std::size_t>(fr.open)].control_only &&
+                        fr.mark == position);
         if (--fr.remaining > 0 && !settled) {
           fr.mark = position;
+          fr.handed = w.handed;
           w.index = fr.open + 1;
         } else {
           --w.depth;
@@ -33,6 +35,7 @@ WalkStep next_item(Walker& w, const FormatItem*& item, std::int32_t position) {
         break;
     }
     item = &it;
+    ++w.handed;
     if (is_data_item(it.kind)) {
       w.data_seen = true;
       if (w.repeat_left == 0) w.repeat_left = it.repeat;

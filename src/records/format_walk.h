@@ -14,6 +14,7 @@ struct WalkFrame {
   std::int32_t open = 0;       // index of the group's open item
   std::int32_t remaining = 0;  // passes still to make, this one included
   std::int32_t mark = 0;       // position when this pass began (control-only groups)
+  std::uint64_t handed = 0;    // items handed out before this pass began
 };
 
 struct Walker {
@@ -23,6 +24,7 @@ struct Walker {
   std::int32_t depth = 0;         // open groups, the outer parentheses excluded
   std::array<WalkFrame, kMaxGroupDepth> frames{};
   bool data_seen = false;         // a data item since the start or the last reversion
+  std::uint64_t handed = 0;       // items handed out so far
 };
 
 enum class WalkStep : std::uint8_t {
@@ -41,6 +43,8 @@ inline Walker start_walk(const Format& f) {
 // a group that holds no data item and no "/" is left as soon as one of its
 // passes ends where it began (a pass that starts at the same position moves
 // and writes the same way, so the remaining passes would change nothing).
+// A group is left too after a pass that handed out no item at all, such as
+// one of empty groups: the passes still due would hand out none either.
 WalkStep next_item(Walker& w, const FormatItem*& item, std::int32_t position = kAbsent);
 
 // Goes on at the last top-level group (or the format's start) after the

@@ -385,6 +385,11 @@ TEST(DataLines, FormatsThatNeverEnd) {
                       {to(v), to(v)}, fail),
             IoStatus::ok);
   EXPECT_EQ(v, 34);
+  // nor do nested groups of nothing
+  EXPECT_EQ(read_with(internal("56"), translate("(32767(32767(32767())),i2)", kHeld), {to(v)},
+                      fail),
+            IoStatus::ok);
+  EXPECT_EQ(v, 56);
 }
 
 struct EditLineCase {

@@ -254,6 +254,10 @@ TEST(WriteStatements, Records) {
       {"(1x,a,i4,f6.1)", {"abc", 12, 1.25f}, " abc  12   1.3\r\n"},
       // a format that can never take a value
       {"('x')", {1}, "error: Error in format string"},
+      // groups of nothing are passed once whatever their counts, even in a
+      // record that has gone past the longest a statement may write
+      {"(2(32767(32767())),i2)", {7}, " 7\r\n"},
+      {"(32767(32767(3276())71x),i4)", {7, 8}, "error: Error in format string"},
   };
   for (const RecordCase& c : cases)
     EXPECT_EQ(written_list(c.format, c.values), c.expected) << c.format;
