@@ -585,6 +585,10 @@ def command_line_case(rng, settings, name, files):
             opts.append([rng.choice(["--explain", "-V", "-h", "--help", "--version"])])
         elif op == 6:
             names.append(rng.choice(["-", "--", "a.dat", ""]))
+    # the -o value as the options now hold it: left out, garbage or joined
+    outputs = [o[1] if len(o) == 2 else o[0][2:] for o in opts
+               if o[0] == "-o" and len(o) == 2 or (len(o) == 1 and o[0].startswith("-o"))]
+    output = outputs[-1] if outputs else None
     rng.shuffle(opts)
     args = [a for o in opts for a in o]
     if rng.random() < 0.2:
