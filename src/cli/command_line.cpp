@@ -24,14 +24,14 @@ enum class OptionId : std::uint8_t {
   version, layout, coords, skip, keep_flagged,
 };
 
-struct OptionSpec {
+struct OptionEntry {
   OptionId id;
   char short_name;             // 0 when the option has none
   std::string_view long_name;  // without "--"
   std::string_view argument;   // what its value is; empty when it takes none
 };
 
-constexpr std::array<OptionSpec, 16> kOptions{{
+constexpr std::array<OptionEntry, 16> kOptions{{
     {OptionId::kind, 'k', "kind", kArgKind},
     {OptionId::data_set, 'd', "data-set", kArgDataSet},
     {OptionId::format, 'f', "format", kArgFormat},
@@ -66,7 +66,7 @@ std::string_view kind_name(std::int32_t kind) {
 // The columns a flag is read from: the dialogue reads it by "(f)", F15.
 constexpr std::size_t kFlagColumns = 15;
 
-std::string long_form(const OptionSpec& spec) { return "--" + std::string(spec.long_name); }
+std::string long_form(const OptionEntry& entry) { return "--" + std::string(entry.long_name); }
 
 // The state of one parse: the request being filled, the values seen so far
 // and the first fault met in the order of the arguments.
@@ -216,18 +216,18 @@ std::string layout_conflict(const CliRequest& r) {
 
 // Takes the value of an option: refuses a second one, checks it and sets the
 // request.
-void take(Parse& p, const OptionSpec& spec, std::string_view value) {
-  auto& seen = p.seen[static_cast<std::size_t>(spec.id)];
+void take(Parse& p, const OptionEntry& entry, std::string_view value) {
+  auto& seen = p.seen[static_cast<std::size_t>(entry.id)];
   if (seen) {
-    p.note(spec.argument.empty()
-               ? compose(kMsgSwitchTwice, {long_form(spec)})
-               : compose(kMsgGivenTwice, {long_form(spec), quoted(*seen), quoted(value)}));
+    p.note(entry.argument.empty()
+               ? compose(kMsgSwitchTwice, {long_form(entry)})
+               : compose(kMsgGivenTwice, {long_form(entry), quoted(*seen), quoted(value)}));
     return;
   }
   seen = std::string(value);
   CliRequest& r = p.request;
   std::string message;
-  switch (spec.id) {
+  switch (entry.id) {
     case OptionId::kind: {
       for (const OutputKind& k : kKinds)
         if (k.name == value) r.kind = k.kind;
@@ -236,7 +236,7 @@ void take(Parse& p, const OptionSpec& spec, std::string_view value) {
     }
     case OptionId::data_set: r.data_set = data_set_of(value, message); break;
     case OptionId::format:
-      check_format(long_form(spec), value, message);
+      check_format(long_form(entry), value, message);
       r.format = value;
       break;
     case OptionId::flag: {
@@ -245,7 +245,7 @@ void take(Parse& p, const OptionSpec& spec, std::string_view value) {
       break;
     }
     case OptionId::header_format:
-      check_format(long_form(spec), value, message);
+      check_format(long_form(entry), value, message);
       r.header_format = value;
       break;
     case OptionId::mask:
@@ -275,15 +275,15 @@ void take(Parse& p, const OptionSpec& spec, std::string_view value) {
   if (!message.empty()) p.note(std::move(message));
 }
 
-const OptionSpec* long_option(std::string_view name) {
-  for (const OptionSpec& spec : kOptions)
-    if (spec.long_name == name) return &spec;
+const OptionEntry* long_option(std::string_view name) {
+  for (const OptionEntry& entry : kOptions)
+    if (entry.long_name == name) return &entry;
   return nullptr;
 }
 
-const OptionSpec* short_option(char c) {
-  for (const OptionSpec& spec : kOptions)
-    if (spec.short_name != 0 && spec.short_name == c) return &spec;
+const OptionEntry* short_option(char c) {
+  for (const OptionEntry& entry : kOptions)
+    if (entry.short_name != 0 && entry.short_name == c) return &entry;
   return nullptr;
 }
 
@@ -293,19 +293,19 @@ void parse_long(Parse& p, std::span<const char* const> args, std::size_t& i) {
   std::string_view arg = args[i];
   std::size_t eq = arg.find('=');
   std::string_view name = arg.substr(2, eq == std::string_view::npos ? std::string_view::npos : eq - 2);
-  const OptionSpec* spec = long_option(name);
-  if (spec == nullptr) {
+  const OptionEntry* entry = long_option(name);
+  if (entry == nullptr) {
     p.note(compose(kMsgUnknownOption, {quoted(arg.substr(0, eq))}));
     return;
   }
-  if (spec->argument.empty()) {
-    if (eq != std::string_view::npos) p.note(compose(kMsgTakesNoValue, {long_form(*spec), quoted(arg)}));
-    else take(p, *spec, "");
+  if (entry->argument.empty()) {
+    if (eq != std::string_view::npos) p.note(compose(kMsgTakesNoValue, {long_form(*entry), quoted(arg)}));
+    else take(p, *entry, "");
     return;
   }
-  if (eq != std::string_view::npos) take(p, *spec, arg.substr(eq + 1));
-  else if (i + 1 < args.size()) take(p, *spec, args[++i]);
-  else p.note(compose(kMsgNeedsValue, {long_form(*spec), spec->argument}));
+  if (eq != std::string_view::npos) take(p, *entry, arg.substr(eq + 1));
+  else if (i + 1 < args.size()) take(p, *entry, args[++i]);
+  else p.note(compose(kMsgNeedsValue, {long_form(*entry), entry->argument}));
 }
 
 // "-q", "-qk tsf", "-ktsf": options without a value, then at most one with a
@@ -313,18 +313,18 @@ void parse_long(Parse& p, std::span<const char* const> args, std::size_t& i) {
 void parse_short(Parse& p, std::span<const char* const> args, std::size_t& i) {
   std::string_view arg = args[i];
   for (std::size_t j = 1; j < arg.size(); ++j) {
-    const OptionSpec* spec = short_option(arg[j]);
-    if (spec == nullptr) {
+    const OptionEntry* entry = short_option(arg[j]);
+    if (entry == nullptr) {
       p.note(compose(kMsgUnknownOption, {quoted(std::string("-") + arg[j])}));
       return;
     }
-    if (spec->argument.empty()) {
-      take(p, *spec, "");
+    if (entry->argument.empty()) {
+      take(p, *entry, "");
       continue;
     }
-    if (j + 1 < arg.size()) take(p, *spec, arg.substr(j + 1));
-    else if (i + 1 < args.size()) take(p, *spec, args[++i]);
-    else p.note(compose(kMsgNeedsValue, {std::string("-") + arg[j], spec->argument}));
+    if (j + 1 < arg.size()) take(p, *entry, arg.substr(j + 1));
+    else if (i + 1 < args.size()) take(p, *entry, args[++i]);
+    else p.note(compose(kMsgNeedsValue, {std::string("-") + arg[j], entry->argument}));
     return;
   }
 }
