@@ -142,18 +142,6 @@ def run(versel, work, args):
     return p.stderr.decode()
 
 
-def compare(work, name, expected):
-    actual = (work / name).read_bytes().decode("latin-1")
-    if actual == expected:
-        return 0
-    for n, (a, e) in enumerate(zip(actual.split("\n"), expected.split("\n")), 1):
-        if a != e:
-            print("%s line %d\n  expected %r\n  actual   %r" % (name, n, e[:200], a[:200]))
-            return 1
-    print("%s: %d bytes, expected %d" % (name, len(actual), len(expected)))
-    return 1
-
-
 def header_of(name):
     return " " + name[:100].ljust(100)
 
@@ -167,13 +155,13 @@ def check_kinds(versel, work, data, layout_args, stations, flag, label):
         out = "%s_%s" % (label, kind)
         run(versel, work, ["-q", "-k", kind, "-m", mask, "-o", out] + layout_args + [data])
         if kind == "tsf":
-            faults += compare(work, out + "_sea", R.tsf(stations, m, flag, header_of))
+            faults += R.compare(work, out + "_sea", R.tsf(stations, m, flag, header_of))
         elif kind == "mat":
             sea, key = R.mat(stations, m, flag)
-            faults += compare(work, out + "_sea", sea)
-            faults += compare(work, out + "_key", key)
+            faults += R.compare(work, out + "_sea", sea)
+            faults += R.compare(work, out + "_key", key)
         else:
-            faults += compare(work, out + "_sea", R.grd(stations, m, flag))
+            faults += R.compare(work, out + "_sea", R.grd(stations, m, flag))
     print("%s: %s" % (label, "differs" if faults else "as computed"))
     return faults
 

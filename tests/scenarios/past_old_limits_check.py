@@ -68,18 +68,6 @@ def run(versel, work, data, kind, mask):
                          % (data, kind, mask, p.returncode, p.stderr.decode(errors="replace")))
 
 
-def compare(work, name, expected):
-    actual = (work / name).read_bytes().decode("latin-1")
-    if actual == expected:
-        return 0
-    for n, (a, e) in enumerate(zip(actual.split("\n"), expected.split("\n")), 1):
-        if a != e:
-            print("%s line %d\n  expected %r\n  actual   %r" % (name, n, e[:200], a[:200]))
-            return 1
-    print("%s: %d bytes, expected %d" % (name, len(actual), len(expected)))
-    return 1
-
-
 def main():
     versel, work = sys.argv[1], pathlib.Path(sys.argv[2])
     shutil.rmtree(work, ignore_errors=True)
@@ -103,13 +91,13 @@ def main():
         run(versel, work, data, kind, mask)
         stem = data.split(".")[0]
         if kind == 1:
-            faults += compare(work, stem + "_sea", R.tsf(stations, m, flag, tsf_header))
+            faults += R.compare(work, stem + "_sea", R.tsf(stations, m, flag, tsf_header))
         elif kind == 2:
             sea, key = R.mat(stations, m, flag)
-            faults += compare(work, stem + "_sea", sea)
-            faults += compare(work, stem + "_key", key)
+            faults += R.compare(work, stem + "_sea", sea)
+            faults += R.compare(work, stem + "_key", key)
         else:
-            faults += compare(work, stem + "_sea", R.grd(stations, m, flag))
+            faults += R.compare(work, stem + "_sea", R.grd(stations, m, flag))
         print("%s kind %d mask %s: %s" % (data, kind, mask, "differs" if faults else "as computed"))
     return 1 if faults else 0
 

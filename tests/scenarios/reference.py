@@ -211,3 +211,17 @@ def grd(stations, mask, flag):
         out.append(" " + edit_f(lat, 8, 2) + edit_f(lon, 8, 2) +
                    "".join(" " + edit_f(m, 8, 2) for m in means))
     return "".join(l + "\r\n" for l in out)
+
+
+# The file a run wrote against the text computed here: 0 when they are the
+# same, else 1 after printing the first line that differs.
+def compare(work, name, expected):
+    actual = (work / name).read_bytes().decode("latin-1")
+    if actual == expected:
+        return 0
+    for n, (a, e) in enumerate(zip(actual.split("\n"), expected.split("\n")), 1):
+        if a != e:
+            print("%s line %d\n  expected %r\n  actual   %r" % (name, n, e[:200], a[:200]))
+            return 1
+    print("%s: %d bytes, expected %d" % (name, len(actual), len(expected)))
+    return 1
