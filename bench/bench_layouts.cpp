@@ -11,8 +11,8 @@
 #include <filesystem>
 #include <string>
 
-#include "layouts/data_lines.h"
-#include "layouts/station_reader.h"
+#include "sources/data_lines.h"
+#include "sources/station_reader.h"
 #include "mask/clired.h"
 #include "records/io.h"
 

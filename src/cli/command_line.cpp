@@ -8,8 +8,8 @@
 
 #include "capacities.h"
 #include "cli/messages.h"
-#include "dialogue/file_names.h"
-#include "layouts/layout.h"
+#include "collect/output_names.h"
+#include "sources/layout.h"
 #include "run_settings.h"
 #include "mask/mask_check.h"
 #include "mask/variable_names.h"

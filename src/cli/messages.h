@@ -3,9 +3,9 @@
 // The parser returns the message; the caller writes usage_error_text().
 #pragma once
 
-#include <initializer_list>
-#include <string>
 #include <string_view>
+
+#include "records/message_text.h"
 
 namespace versel {
 
@@ -175,16 +175,5 @@ inline constexpr std::string_view kMsgYears = "years {} to {}";
 inline constexpr std::string_view kMsgVariables = "{} climate variables";
 inline constexpr std::string_view kMsgOneVariable = "1 climate variable";
 inline constexpr std::string_view kMsgTwoFiles = "{} and {}";
-
-// `text` with each "{}" replaced by the next of `args`; a "{}" without an
-// argument stays as it is.
-std::string compose(std::string_view text, std::initializer_list<std::string_view> args);
-
-// A value as messages show it: in single quotes, a control character as
-// \xHH (so no value can drive the terminal), cut after 80 bytes with "...".
-std::string quoted(std::string_view value);
-
-// A file name as messages show it: as it is, but a control character as \xHH.
-std::string shown_name(std::string_view name);
 
 }  // namespace versel

@@ -8,7 +8,7 @@
 #include <string>
 
 #include "collect/writers.h"
-#include "layouts/station_reader.h"
+#include "sources/station_reader.h"
 #include "mask/clired.h"
 #include "mask/mask_shape.h"
 #include "records/failure.h"

@@ -2,7 +2,7 @@
 // summary.
 #include "dialogue/data_set_menu.h"
 
-#include "dialogue/catalogue.h"
+#include "sources/catalogue.h"
 #include "dialogue/user_format.h"
 #include "records/io.h"
 

@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "dialogue/catalogue.h"
+#include "sources/catalogue.h"
 #include "dialogue/snoop.h"
 #include "records/failure.h"
 #include "records/io.h"

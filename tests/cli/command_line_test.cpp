@@ -8,8 +8,8 @@
 
 #include "cli/command_line.h"
 #include "cli/help_text.h"
-#include "dialogue/catalogue.h"
-#include "layouts/layout.h"
+#include "sources/catalogue.h"
+#include "sources/layout.h"
 #include "run_settings.h"
 
 namespace versel {

@@ -14,7 +14,7 @@
 #include <vector>
 
 #include "collect/prescan.h"
-#include "layouts/data_lines.h"
+#include "sources/data_lines.h"
 #include "mask/clired.h"
 #include "mask/mask_shape.h"
 #include "mask/station.h"

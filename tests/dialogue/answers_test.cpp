@@ -5,7 +5,7 @@
 #include <string>
 
 #include "dialogue/banner_menu.h"
-#include "dialogue/catalogue.h"
+#include "sources/catalogue.h"
 #include "dialogue/driver.h"
 #include "dialogue/snoop.h"
 

@@ -13,8 +13,8 @@
 #include <string>
 #include <vector>
 
-#include "layouts/data_lines.h"
-#include "layouts/station_reader.h"
+#include "sources/data_lines.h"
+#include "sources/station_reader.h"
 #include "records/failure.h"
 #include "records/io.h"
 

@@ -24,8 +24,8 @@
 #include <string>
 #include <vector>
 
-#include "layouts/coordinates.h"
-#include "layouts/layout.h"
+#include "sources/coordinates.h"
+#include "sources/layout.h"
 #include "mask/station.h"
 
 namespace versel {

@@ -7,7 +7,7 @@
 #include <cstdio>
 #include <string>
 
-#include "layouts/layout.h"
+#include "sources/layout.h"
 
 namespace versel {
 namespace {

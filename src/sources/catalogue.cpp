@@ -1,7 +1,7 @@
 // The twelve known data sets as one table, the choice of user-defined
 // format as the thirteenth menu line, and the first-line reads of choices 5
 // and 6.
-#include "dialogue/catalogue.h"
+#include "sources/catalogue.h"
 
 #include <array>
 #include <span>

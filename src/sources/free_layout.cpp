@@ -14,10 +14,10 @@
 #include <cstdint>
 #include <cstring>
 
-#include "cli/messages.h"
-#include "layouts/fields.h"
-#include "layouts/layout.h"
-#include "layouts/layout_messages.h"
+#include "records/message_text.h"
+#include "sources/fields.h"
+#include "sources/layout.h"
+#include "sources/layout_messages.h"
 #include "mask/clired.h"
 
 namespace versel {

@@ -1,13 +1,13 @@
 // Grouping the lines of a layout into stations, with their names, skipped
 // years and coordinates.
-#include "layouts/station_reader.h"
+#include "sources/station_reader.h"
 
 #include <exception>
 
-#include "cli/messages.h"
-#include "layouts/data_lines.h"
-#include "layouts/fields.h"
-#include "layouts/layout_messages.h"
+#include "records/message_text.h"
+#include "sources/data_lines.h"
+#include "sources/fields.h"
+#include "sources/layout_messages.h"
 #include "records/failure.h"
 #include "records/io.h"
 #include "records/progress.h"

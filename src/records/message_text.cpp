@@ -1,13 +1,14 @@
-// Filling the command line's messages.
-#include "cli/messages.h"
+// Filling and quoting the texts of messages.
+#include "records/message_text.h"
 
 namespace versel {
 namespace {
 
 constexpr std::size_t kShownLength = 80;  // characters of a value a message shows
 
-// `value` with each control byte as \xHH, cut after `limit` bytes with "...".
-std::string escaped(std::string_view value, std::size_t limit) {
+}  // namespace
+
+std::string escaped(std::string_view value, std::size_t limit, bool keep_tabs) {
   static constexpr char kHex[] = "0123456789ABCDEF";
   std::string out;
   for (std::size_t i = 0; i < value.size(); ++i) {
@@ -16,7 +17,7 @@ std::string escaped(std::string_view value, std::size_t limit) {
       break;
     }
     auto c = static_cast<unsigned char>(value[i]);
-    if (c >= 0x20 && c != 0x7f) {  // UTF-8 bytes pass, control bytes do not
+    if ((c >= 0x20 && c != 0x7f) || (keep_tabs && c == '\t')) {  // UTF-8 bytes pass, control bytes do not
       out += static_cast<char>(c);
     } else {
       out += "\\x";
@@ -26,8 +27,6 @@ std::string escaped(std::string_view value, std::size_t limit) {
   }
   return out;
 }
-
-}  // namespace
 
 std::string compose(std::string_view text, std::initializer_list<std::string_view> args) {
   std::string out;

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "layouts/layout.h"
+#include "sources/layout.h"
 
 namespace versel {
 namespace {

@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "dialogue/catalogue.h"
+#include "sources/catalogue.h"
 #include "dialogue/driver.h"
 
 namespace versel {

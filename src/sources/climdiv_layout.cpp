@@ -6,10 +6,10 @@
 //   "0101021895  44.10  39.20  54.10 ..."
 #include <array>
 
-#include "cli/messages.h"
-#include "layouts/fields.h"
-#include "layouts/layout.h"
-#include "layouts/layout_messages.h"
+#include "records/message_text.h"
+#include "sources/fields.h"
+#include "sources/layout.h"
+#include "sources/layout_messages.h"
 
 namespace versel {
 namespace {

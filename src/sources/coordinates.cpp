@@ -1,6 +1,6 @@
 // Reading the coordinates files: the inventory's fixed columns, a table's
 // rows and titles, and the lookup by code.
-#include "layouts/coordinates.h"
+#include "sources/coordinates.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -10,9 +10,9 @@
 #include <sstream>
 #include <vector>
 
-#include "cli/messages.h"
-#include "layouts/fields.h"
-#include "layouts/layout_messages.h"
+#include "records/message_text.h"
+#include "sources/fields.h"
+#include "sources/layout_messages.h"
 
 namespace versel {
 namespace {

@@ -7,7 +7,7 @@
 #include <fstream>
 #include <string>
 
-#include "dialogue/file_names.h"
+#include "collect/output_names.h"
 
 namespace versel {
 namespace {

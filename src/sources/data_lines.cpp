@@ -1,5 +1,5 @@
 // Lines of the data unit as the layouts take them: with their tabs.
-#include "layouts/data_lines.h"
+#include "sources/data_lines.h"
 
 #include "records/io.h"
 

@@ -10,7 +10,7 @@
 #include <fstream>
 #include <string>
 
-#include "layouts/coordinates.h"
+#include "sources/coordinates.h"
 
 namespace versel {
 namespace {

@@ -6,10 +6,10 @@
 //   hundredths (-9999 missing) and three flags, the second the quality flag
 //
 //   "ACW000116041961TAVG -142  k  183  k  ..."
-#include "cli/messages.h"
-#include "layouts/fields.h"
-#include "layouts/layout.h"
-#include "layouts/layout_messages.h"
+#include "records/message_text.h"
+#include "sources/fields.h"
+#include "sources/layout.h"
+#include "sources/layout_messages.h"
 
 namespace versel {
 namespace {

@@ -1,5 +1,5 @@
 // The table of layouts.
-#include "layouts/layout.h"
+#include "sources/layout.h"
 
 namespace versel {
 

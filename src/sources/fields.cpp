@@ -1,5 +1,5 @@
 // Fields, numbers and years of the layouts' lines.
-#include "layouts/fields.h"
+#include "sources/fields.h"
 
 #include <charconv>
 #include <cfloat>
