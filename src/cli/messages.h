@@ -159,6 +159,16 @@ inline constexpr std::string_view kMsgOutputOverOutput =
     "left as it is";
 inline constexpr std::string_view kMsgStandardOutputIsFile =
     "standard output is the data file itself; write the output to another file";
+// A failed statement of the record layer (cli/failure_text.h).
+inline constexpr std::string_view kMsgLinePrefix = "line ";
+inline constexpr std::string_view kMsgSomeLine = "a line";
+inline constexpr std::string_view kMsgDoesNotFit = " does not fit the format ";
+inline constexpr std::string_view kMsgCannotCreate = "cannot create ";
+inline constexpr std::string_view kMsgCannotWrite = "cannot write ";
+inline constexpr std::string_view kMsgEmptyFile = "the file is empty";
+inline constexpr std::string_view kMsgNoLineAfter = "no line after line ";
+inline constexpr std::string_view kMsgOnStandardInput = "standard input: ";
+inline constexpr std::string_view kMsgOnStandardOutput = "standard output: ";
 inline constexpr std::string_view kMsgOutOfMemory = "not enough memory for this file";
 inline constexpr std::string_view kMsgRunFailed = "the run failed";
 inline constexpr std::string_view kMsgStandardOutput = "standard output";

@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "cli/explain.h"
+#include "cli/failure_text.h"
 #include "cli/help_text.h"
 #include "cli/messages.h"
 #include "collect/collection.h"
@@ -95,8 +96,10 @@ void refuse_overwrite(const std::string& output, const KeptFiles& kept) {
 // must not pass for one over an empty list.
 RunTotals collect_through_layout(RunSettings& s, const CliRequest& request, const std::string& file,
                                  const CoordinateTable* coords) {
-  LayoutReader r;
+  StationSource source{LayoutReader{}};
+  LayoutReader& r = std::get<LayoutReader>(source);
   r.layout = request.layout;
+  r.skip = s.skip;
   r.coords = coords;
   r.base_name = file.substr(file.rfind('/') + 1);
   r.cut.flag_given = request.flag.has_value();
@@ -108,7 +111,7 @@ RunTotals collect_through_layout(RunSettings& s, const CliRequest& request, cons
     s.FLAG = *flag;
   }
   r.cut.flag = s.FLAG;
-  RunTotals totals = collect_and_write(s, StationSource{&r});
+  RunTotals totals = collect_and_write(s, source);
   if (r.stations == 0)
     fail_run({compose(kMsgNoLayoutStation, {r.layout->name, r.layout->summary})});
   if (coords != nullptr || s.FMTCTRL != kTsf) totals.without_coordinates = r.without_coordinates;
@@ -136,8 +139,13 @@ RunTotals run_file(const RunSettings& base, const CliRequest& request, const std
   }
   skip_lines(s.skip);
   if (request.data_set != 0) take_data_set(*known_data_set(request.data_set), s);
-  RunTotals totals =
-      request.layout ? collect_through_layout(s, request, file, coords) : collect_and_write(s);
+  RunTotals totals;
+  if (request.layout) {
+    totals = collect_through_layout(s, request, file, coords);
+  } else {
+    StationSource source = catalogue_reader(s, needs_coordinates(s));
+    totals = collect_and_write(s, source);
+  }
   close(kDataUnit);
   if (!out.key.empty()) close(kKeyUnit);
   close(kSeaUnit);
@@ -216,7 +224,6 @@ int run_command_line(std::span<const char* const> args) {
   }
 
   // no dialogue: no console lines, and a failure ends one FILE's run only
-  set_failure_mode(FailureMode::raise);
   set_console_output(ConsoleOutput::discarded);
   const RunSettings base = settings_of(request);
   const int variables = analyse_mask(base.MASK).NCV;
@@ -254,7 +261,7 @@ int run_command_line(std::span<const char* const> args) {
                           summary_text(totals, variables, out) + "\n");
       continue;
     } catch (const RunFailure& f) {
-      failed = f.lines;
+      failed = failure_lines_of(f);
     } catch (const std::bad_alloc&) {
       failed = {std::string(kMsgOutOfMemory)};
     }

@@ -55,10 +55,14 @@ void make_matrix(ResultTables& t, std::int32_t ncv) {
 
 void FreeCells::operator()(float* p) const { std::free(p); }
 
-RunTotals collect_and_write(const RunSettings& s, StationSource source) {
+bool needs_coordinates(const RunSettings& s) {
+  return s.FMTCTRL == kMat || s.FMTCTRL == kGrd || (s.FMTCTRL == kCsv && !trimmed(s.FRM3).empty());
+}
+
+RunTotals collect_and_write(const RunSettings& s, StationSource& source) {
   ResultTables t;
   if (s.FMTCTRL == kMat) {
-    clired2(s, t, source);
+    clired2(t, source);
     make_matrix(t, analyse_mask(s.MASK).NCV);
   }
   if (s.FMTCTRL == kCsv) write_csv_head();

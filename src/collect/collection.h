@@ -3,15 +3,17 @@
 #pragma once
 
 #include "collect/result_tables.h"
-#include "collect/station_source.h"
+#include "sources/station_source.h"
 #include "run_settings.h"
 
 namespace versel {
 
-// Reads, reduces and writes every station of the data file open on unit 14
-// to the outputs open on units 12 and 13, as `s` says, taking the stations
-// from `source` (the catalogue's reader unless a layout's is given); returns
-// what it read.
-RunTotals collect_and_write(const RunSettings& s, StationSource source = {});
+// Whether the output kind of `s` needs every station's latitude and
+// longitude: mat and grd, and csv when the stations' headers hold them.
+bool needs_coordinates(const RunSettings& s);
+
+// Reads, reduces and writes every station of `source` to the outputs open on
+// units 12 and 13, as `s` says; returns what it read.
+RunTotals collect_and_write(const RunSettings& s, StationSource& source);
 
 }  // namespace versel

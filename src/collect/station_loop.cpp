@@ -1,6 +1,6 @@
-// The station loop: each station read, its header taken, reduced, and its
-// values written (tsf), placed in the matrix (mat) or turned into its
-// long-term means (grd), until the data file has no further station.
+// The station loop: each station of the source read, reduced, and its
+// values written (tsf, csv), placed in the matrix (mat) or turned into its
+// long-term means (grd), until the source has no further station.
 #include "collect/station_loop.h"
 
 #include <algorithm>
@@ -8,7 +8,6 @@
 #include <string>
 
 #include "collect/writers.h"
-#include "sources/station_reader.h"
 #include "mask/clired.h"
 #include "mask/mask_shape.h"
 #include "records/failure.h"
@@ -17,74 +16,6 @@
 
 namespace versel {
 namespace {
-
-// The first `n` characters of a line, filled with blanks.
-std::string padded(const std::string& line, std::size_t n) {
-  std::string s = line.substr(0, n);
-  s.resize(n, ' ');
-  return s;
-}
-
-// Latitude and longitude from the header through the header format: the
-// centre of the box for data sets 1 and 2, two reals for the others.
-void read_coordinates(const RunSettings& s, const std::string& LINE, float& RLAT, float& RLON) {
-  if (s.IFMT == 1 || s.IFMT == 2) {
-    write(kConsole, "(1x,'line:',a,)", {LINE});
-    std::int32_t LAT1 = 0, LAT2 = 0, LON1 = 0, LON2 = 0;
-    read(internal(LINE), held(view(s.FRM3)), {to(LAT1), to(LAT2), to(LON1), to(LON2)});
-    RLAT = static_cast<float>(LAT1) + static_cast<float>(LAT2 - LAT1) / 2.0f;
-    RLON = static_cast<float>(LON1) + static_cast<float>(LON2 - LON1) / 2.0f;
-  } else {
-    read(internal(LINE), held(view(s.FRM3)), {to(RLAT), to(RLON)});
-  }
-}
-
-// The station's header: echoed, written to the _sea file (tsf), its
-// coordinates read (mat, grd). A station without header shows nothing; its
-// coordinates are the flag.
-void take_header(const RunSettings& s, StationData& d) {
-  d.has_coordinates = false;
-  if (!d.has_header) {
-    d.RLAT = d.RLON = s.FLAG;
-    return;
-  }
-  std::string LINE = padded(d.header, kLineLength);
-  if (s.FMTCTRL == kTsf) {
-    write_tsf_header(s, LINE);
-    write(kConsole, "(1x,'reading in:',1x,a)", {LINE});
-  } else if (s.FMTCTRL == kMat || s.FMTCTRL == kGrd) {
-    write(kConsole, "(1x,'reading in:',1x,a)", {LINE});
-    read_coordinates(s, LINE, d.RLAT, d.RLON);
-    d.has_coordinates = true;
-  } else if (s.FMTCTRL == kCsv && !trimmed(s.FRM3).empty()) {
-    // csv: coordinates when the layout has a header format
-    read_coordinates(s, LINE, d.RLAT, d.RLON);
-    d.has_coordinates = true;
-  }
-}
-
-// A layout's station, named and placed by its reader: its name is shown
-// and, for tsf, written as its header line, as data sets 7 to 13 write
-// theirs.
-void take_name(const RunSettings& s, const StationData& d) {
-  std::string LINE = padded(d.header, kLineLength);
-  if (s.FMTCTRL == kTsf) write(file_unit(kSeaUnit), "(1x,a)", {LINE});
-  write(kConsole, "(1x,'reading in:',1x,a)", {LINE});
-}
-
-// The next station of the source, its header taken; false at the end of
-// the data.
-bool next_station(const RunSettings& s, StationSource source, StationData& d, std::int32_t NGRID) {
-  if (source.layout) {
-    if (!take_layout_station(*source.layout, d)) return false;
-    take_name(s, d);
-    return true;
-  }
-  if (!read_header(d, s)) return false;
-  take_header(s, d);
-  read_year_lines(d, s, NGRID);
-  return !d.months.empty();  // a header at the end of the file: no station
-}
 
 // Fills a station's column of MATRIX: output year i goes to the year block
 // of its label, IFC - MIN1 + 1; every other cell holds the flag.
@@ -121,14 +52,16 @@ void note_labels(const Station& st, ResultTables& t) {
 
 }  // namespace
 
-void station_loop(const RunSettings& s, ResultTables& t, StationSource source) {
+void station_loop(const RunSettings& s, ResultTables& t, StationSource& source) {
   MaskShape shape = analyse_mask(s.MASK);
   const CsvTable csv = s.FMTCTRL == kCsv ? csv_table(s) : CsvTable{};
   StationData d;
   Station st;
   std::int32_t NGRID = 1;
   for (;; ++NGRID) {
-    if (!next_station(s, source, d, NGRID)) break;
+    if (!next_station(source, d)) break;
+    if (s.FMTCTRL == kTsf && d.has_header) write_tsf_header(s, padded_line(d.header));
+    if (d.months.empty()) break;  // a header at the end, without a station
     clired(st, d, s, shape);
     if (s.FMTCTRL == kTsf) write_tsf_station(s, st);
     else if (s.FMTCTRL == kMat) {

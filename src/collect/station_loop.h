@@ -2,15 +2,15 @@
 #pragma once
 
 #include "collect/result_tables.h"
-#include "collect/station_source.h"
+#include "sources/station_source.h"
 #include "run_settings.h"
 
 namespace versel {
 
-// Reads and reduces every station of `source` in turn. tsf lines are
-// written as each station is read; mat values go into the matrix and grd
-// means into the tables for the writers. Ends with the count of data sets
-// read.
-void station_loop(const RunSettings& s, ResultTables& t, StationSource source = {});
+// Reads and reduces every station of `source` in turn. tsf and csv lines
+// are written as each station is read; mat values go into the matrix and
+// grd means into the tables for the writers. Ends with the count of data
+// sets read.
+void station_loop(const RunSettings& s, ResultTables& t, StationSource& source);
 
 }  // namespace versel

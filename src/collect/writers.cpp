@@ -7,13 +7,14 @@
 #include <vector>
 
 #include "mask/variable_names.h"
+#include "sources/catalogue.h"
 #include "records/edit_output.h"
 #include "records/io.h"
 
 namespace versel {
 namespace {
 
-bool three_decimals(const RunSettings& s) { return s.IFMT == 3 || s.IFMT == 4; }
+bool three_decimals(const RunSettings& s) { return data_set_traits(s.IFMT).decimals == 3; }
 
 // The values of a mat row go out in statements of at most this many fields,
 // the count the row format holds: a row of more stations continues the same
@@ -65,14 +66,13 @@ void write_tsf_header(const RunSettings& s, const std::string& H) {
   Unit sea = file_unit(kSeaUnit);
   std::string_view h = H;
   std::string_view T = view(s.FRMOUT);
-  switch (s.IFMT) {
-    case 1: write(sea, "(1x,42a1,1x,a)", {cells(h.substr(1, 42), 1), T}); break;
-    case 2: write(sea, "(1x,42a1,30a)", {cells(h.substr(1, 43), 1), T}); break;
-    case 3:
-    case 4: write(sea, "(1x,a41,a)", {h.substr(0, 41), T}); break;
-    case 5: write(sea, "(1x,a40,a)", {h.substr(0, 40), T}); break;
-    case 6: write(sea, "(1x,a20,a31,a)", {h.substr(0, 20), h.substr(32, 31), T}); break;
-    default: write(sea, "(1x,a)", {h}); break;
+  switch (data_set_traits(s.IFMT).tsf_header) {
+    case TsfHeader::box_42: write(sea, "(1x,42a1,1x,a)", {cells(h.substr(1, 42), 1), T}); break;
+    case TsfHeader::box_43: write(sea, "(1x,42a1,30a)", {cells(h.substr(1, 43), 1), T}); break;
+    case TsfHeader::first_41: write(sea, "(1x,a41,a)", {h.substr(0, 41), T}); break;
+    case TsfHeader::first_40: write(sea, "(1x,a40,a)", {h.substr(0, 40), T}); break;
+    case TsfHeader::split: write(sea, "(1x,a20,a31,a)", {h.substr(0, 20), h.substr(32, 31), T}); break;
+    case TsfHeader::whole: write(sea, "(1x,a)", {h}); break;
   }
 }
 

@@ -2,6 +2,7 @@
 // screens, each screen one block of text.
 #include "dialogue/banner_menu.h"
 
+#include "dialogue/run_end.h"
 #include "records/io.h"
 
 namespace versel {

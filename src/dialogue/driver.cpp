@@ -7,6 +7,7 @@
 #include "dialogue/data_set_menu.h"
 #include "dialogue/file_names.h"
 #include "dialogue/later_steps.h"
+#include "dialogue/run_end.h"
 #include "records/io.h"
 
 namespace versel {
@@ -28,12 +29,14 @@ constexpr const char* kClosing =
 }  // namespace
 
 void run(RunSettings& s) {
-  write_banner();
-  s.FMTCTRL = ask_output_kind();
-  name_files(s);
-  choose_data_set(s);
-  seasonalize(s);
-  close_run(s);
+  run_to_the_end([&] {
+    write_banner();
+    s.FMTCTRL = ask_output_kind();
+    name_files(s);
+    choose_data_set(s);
+    seasonalize(s);
+    close_run(s);
+  });
 }
 
 }  // namespace versel

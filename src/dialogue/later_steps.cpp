@@ -2,13 +2,15 @@
 #include "dialogue/later_steps.h"
 
 #include "collect/collection.h"
+#include "dialogue/run_end.h"
 #include "mask/askmon.h"
 
 namespace versel {
 
 void seasonalize(RunSettings& s) {
-  askmon(s.MASK);
-  collect_and_write(s);
+  if (!askmon(s.MASK)) stop();
+  StationSource source = catalogue_reader(s, needs_coordinates(s));
+  collect_and_write(s, source);
 }
 
 }  // namespace versel

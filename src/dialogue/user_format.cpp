@@ -7,6 +7,7 @@
 #include "sources/catalogue.h"
 #include "dialogue/snoop.h"
 #include "records/failure.h"
+#include "dialogue/run_end.h"
 #include "records/io.h"
 
 namespace versel {

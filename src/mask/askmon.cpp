@@ -20,7 +20,7 @@ MaskAnswer judge_mask(const Mask& mask) {
   return MaskAnswer::accepted;
 }
 
-void askmon(Mask& mask) {
+bool askmon(Mask& mask) {
   for (;;) {
     write(kConsole, "(/3x,'enter the climate mask (h for help,',' / to exit):'/)", {});
     write(kConsole, "(3x,a)", {kRuler});
@@ -28,7 +28,7 @@ void askmon(Mask& mask) {
     read(kConsole, "(60a1)", {to_cells(std::span<char>(mask), 1)});
     switch (judge_mask(mask)) {
       case MaskAnswer::stop:
-        stop();
+        return false;
       case MaskAnswer::no_months:
         write(kConsole, "(/4x,'*** bad mask! no months selected! ***')", {});
         continue;
@@ -41,7 +41,7 @@ void askmon(Mask& mask) {
         continue;
       case MaskAnswer::accepted:
         write(kConsole, "(' ')", {});
-        return;
+        return true;
     }
   }
 }

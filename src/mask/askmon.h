@@ -17,8 +17,9 @@ enum class MaskAnswer {
 // What a typed mask asks for.
 MaskAnswer judge_mask(const Mask& mask);
 
-// Asks until a mask is accepted and returns it in `mask`; stops the run on "/".
-void askmon(Mask& mask);
+// Asks until a mask is accepted and returns it in `mask`: true, or false
+// when the answer asks to end the run ("/").
+bool askmon(Mask& mask);
 
 // The five help pages, each ending where its prompt or pause follows.
 void show_mask_help();

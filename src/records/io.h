@@ -1,13 +1,13 @@
 // The record layer as the rest of versel sees it: formatted reads and writes
 // on the console, numbered file units and texts held in memory, the unit
-// operations, the pause, the stop and the failure path.
+// operations and the pause.
 //
-// A read or write that fails without a branch ends the run: every open file is
-// closed, three lines go to standard error, such as
+// A read or write that fails without a branch throws RunFailure
+// (records/failure.h) with the failed statement: the front end that catches
+// it shows it, in the dialogue as three lines on standard error, such as
 //     ? versel run-time error:
 //     ? Illegal character in numeric input
 //     ? READ(UNIT=*,...
-// and the exit status is -1 (255).
 #pragma once
 
 #include <array>
@@ -105,9 +105,10 @@ void set_console_output(ConsoleOutput where);
 // Writes `text` as a free write on the console, then waits for a typed line.
 void pause(std::string_view text);
 
-// Ends the run normally: outputs not committed removed, every open file
-// closed, exit status 0.
-[[noreturn]] void stop();
+// The end of a run's files: outputs not committed removed, every open file
+// closed and the console's output flushed; a failure to write them out is a
+// failed statement.
+void close_all_units();
 
 enum class OpenStatus : std::uint8_t {
   old,      // for reading; the file must exist
@@ -142,12 +143,12 @@ std::int64_t record_number(int unit);
 void commit_outputs();
 
 // Every output written under a temporary name closed and removed; the
-// earlier files stay as they were. The stop and the failure path do this
+// earlier files stay as they were. close_all_units and abandon_run do this
 // themselves.
 void discard_outputs();
 
-// What the failure path does before its message: discard_outputs, then every
-// unit closed, errors ignored. The catcher of a raised failure calls it, and
+// What a failed run's files need before its message: discard_outputs, then
+// every unit closed, errors ignored. The catcher of RunFailure calls it, and
 // the unit table is ready for the next run.
 void abandon_run();
 

@@ -57,8 +57,7 @@ struct UnitTable {
   // output files written under temporary names, renamed at the commit;
   // changed only through replacement.h, which a signal handler relies on
   std::vector<PendingOutput> pending;
-  // how the run is driven: by the dialogue (the defaults) or the command line
-  FailureMode failure_mode = FailureMode::end_process;
+  // where the console's records go: the dialogue's (the default) or nowhere
   ConsoleOutput console_output = ConsoleOutput::standard_output;
   ProgressLine progress;
 };

@@ -20,6 +20,25 @@ enum class FirstLine : std::uint8_t {
   skipped,      // read and passed over
 };
 
+// How tsf writes a station's header line (the header filled with blanks to
+// 100 characters, H, columns from 1), before the format of the year lines:
+enum class TsfHeader : std::uint8_t {
+  whole,     // the whole line
+  box_42,    // H(2..43) as 42 single characters, a blank (the box headers of ukmo sst)
+  box_43,    // H(2..44): 42 single characters, then the 43rd (trenberth slp)
+  first_41,  // H(1..41)
+  first_40,  // H(1..40)
+  split,     // H(1..20), then H(33..63)
+};
+
+// What a data set's files are like beyond their formats.
+struct DataSetTraits {
+  TsfHeader tsf_header = TsfHeader::whole;
+  int decimals = 2;         // of every value field of the outputs (not the _key file)
+  bool box_header = false;  // the header format reads a box of four integers,
+                            // latitude from-to and longitude from-to: its centre is used
+};
+
 struct DataSet {
   std::string_view menu_line;
   std::string_view frm;     // empty when taken from the first line
@@ -27,6 +46,7 @@ struct DataSet {
   std::string_view frm3;
   std::string_view frmout;  // empty: the year lines keep two decimals
   FirstLine first_line;
+  DataSetTraits traits;
 };
 
 // The rows of choices 1 to 12, choice 1 first.
@@ -37,6 +57,10 @@ std::string_view user_defined_menu_line();
 
 // The row of a choice 1 to 12; nullptr for any other number.
 const DataSet* known_data_set(std::int32_t choice);
+
+// The traits of the data set of a choice: its row's, or the plain ones of
+// the typed format (13) and of a layout of downloaded files.
+const DataSetTraits& data_set_traits(std::int32_t choice);
 
 // Makes the settings of a row: FRM (left blank for a format taken from the
 // first line), FLAG, FRM3 and, for three-decimal data sets, FRMOUT.

@@ -1,6 +1,6 @@
-// Every message of the layouts and the coordinates files, in one place. A
-// "{}" is filled by compose() (cli/messages.h) with the next argument; a
-// field of the file comes quoted by quoted().
+// Every message of the station sources and the coordinates files, in one
+// place. A "{}" is filled by compose() (records/message_text.h) with the
+// next argument; a field of the file comes quoted by quoted().
 #pragma once
 
 #include <string_view>
@@ -12,6 +12,17 @@ namespace versel {
 inline constexpr std::string_view kMsgLineFault = "line {}: {}";
 inline constexpr std::string_view kMsgYearOutOfRange = "year {} is out of range";
 inline constexpr std::string_view kMsgYearNotFollowing = "year {} does not follow year {} of station {}";
+// The catalogue's stations. The dialogue names a station by its number
+// before the reason of a refused year.
+inline constexpr std::string_view kMsgShownLine = "line: ";
+inline constexpr std::string_view kMsgNoYearLine =
+    "station {}: no year line after its header; the data format {} does not read this line";
+inline constexpr std::string_view kMsgTerminatePause = "return to terminate program";
+inline constexpr std::string_view kMsgDialogueYearOutOfRange = "station {}: year {} is out of range";
+inline constexpr std::string_view kMsgDialogueYearNotFollowing =
+    "station {}: year {} does not follow year {}";
+// A gap of years too long for memory: "not enough memory: " and this.
+inline constexpr std::string_view kMsgMonthlyValues = "the monthly values of station {} up to year {}";
 inline constexpr std::string_view kMsgMonthNotNumber = "month {} is {}, not a number";
 inline constexpr std::string_view kMsgMonthOutOfRange =
     "month {} is {}, beyond the values a month can hold";

@@ -2,33 +2,18 @@
 // years and coordinates.
 #include "sources/station_reader.h"
 
-#include <exception>
-
 #include "records/message_text.h"
 #include "sources/data_lines.h"
 #include "sources/fields.h"
 #include "sources/layout_messages.h"
+#include "sources/station_source.h"
+#include "sources/year_lines.h"
 #include "records/failure.h"
 #include "records/io.h"
 #include "records/progress.h"
 
 namespace versel {
 namespace {
-
-// Years skipped between two year lines are missing. Years far apart may need
-// more memory than there is.
-void add_missing_years(StationData& d, std::int64_t years, float flag, const std::string& name) {
-  const double bytes =
-      (static_cast<double>(d.months.size()) + 12.0 * static_cast<double>(years)) * sizeof(float);
-  const std::string what = "the monthly values of station " + name + " up to year " +
-                           std::to_string(d.first_year + d.year_lines() + years);
-  check_memory(what, bytes);
-  try {
-    d.months.insert(d.months.end(), 12 * static_cast<std::size_t>(years), flag);
-  } catch (const std::exception&) {  // bad_alloc, or beyond what a vector can hold
-    fail_memory(what, bytes);
-  }
-}
 
 StationRead fault_here(const LayoutReader& r, std::string reason, LayoutFault& fault) {
   fault.line = record_number(kDataUnit);
@@ -74,7 +59,6 @@ StationRead read_layout_station(LayoutReader& r, StationData& d, LayoutFault& fa
   d.first_year = 0;
   std::string name, place;  // free: the last name line seen
   bool named = false;
-  std::int64_t last_year = 0;
   CutLine& c = r.cut_line;
   while (read_data_line(r.line)) {
     const LineKind kind = layout.cut(r.line, r.cut, c);
@@ -101,19 +85,12 @@ StationRead read_layout_station(LayoutReader& r, StationData& d, LayoutFault& fa
         name = r.base_name;
         place = stem(r.base_name);
       }
-      d.first_year = c.year;
     } else if (layout.coded && (c.name != r.key || c.name2 != r.key2)) {
       backspace(kDataUnit);  // the next station's first year line
       break;
-    } else if (c.year <= last_year) {
-      return fault_here(r, compose(kMsgYearNotFollowing, {std::to_string(c.year),
-                                                          std::to_string(last_year), name}),
-                        fault);
-    } else if (c.year > last_year + 1) {
-      add_missing_years(d, c.year - last_year - 1, r.cut.flag, name);
     }
-    d.months.insert(d.months.end(), c.months.begin(), c.months.end());
-    last_year = c.year;
+    const YearStep step = add_year_line(d, c.year, c.months, r.cut.flag, name);
+    if (step != YearStep::added) return fault_here(r, year_fault_text(step, d, c.year, name), fault);
   }
   if (d.months.empty()) return StationRead::end;
   finish_station(r, d, name, place);
@@ -164,34 +141,34 @@ StationRead layout_year_spans(LayoutReader& r, std::int64_t skip, std::vector<st
 }
 
 std::array<std::string, 2> layout_fault_lines(const LayoutFault& fault) {
-  static constexpr char kHex[] = "0123456789ABCDEF";
-  std::string shown = "line: ";
-  for (std::size_t i = 0; i < fault.text.size(); ++i) {
-    if (i == kLayoutFaultShown) {
-      shown += "...";
-      break;
-    }
-    auto c = static_cast<unsigned char>(fault.text[i]);
-    if ((c >= 0x20 && c != 0x7f) || c == '\t') {
-      shown += static_cast<char>(c);
-    } else {
-      shown += "\\x";
-      shown += kHex[c >> 4];
-      shown += kHex[c & 0xf];
-    }
-  }
-  return {compose(kMsgLineFault, {std::to_string(fault.line), fault.reason}), shown};
+  return {compose(kMsgLineFault, {std::to_string(fault.line), fault.reason}),
+          std::string(kMsgShownLine) + escaped(fault.text, kLayoutFaultShown, true)};
 }
 
 void fail_at_fault(const LayoutFault& fault) {
-  fail_at_line({fault.reason, layout_fault_lines(fault)[1]});
+  RunFailure f;
+  f.lines = {fault.reason, layout_fault_lines(fault)[1]};
+  f.at_line = fault.line;
+  throw f;
 }
 
 bool take_layout_station(LayoutReader& r, StationData& d) {
   LayoutFault fault;
   const StationRead got = read_layout_station(r, d, fault);
   if (got == StationRead::fault) fail_at_fault(fault);
+  if (got == StationRead::station) show_station(d);
   return got == StationRead::station;
+}
+
+void take_layout_year_spans(LayoutReader& r, std::vector<std::int32_t>& first,
+                            std::vector<std::int32_t>& last) {
+  LayoutFault fault;
+  if (layout_year_spans(r, r.skip, first, last, fault) == StationRead::fault) fail_at_fault(fault);
+}
+
+void rewind_layout(LayoutReader& r) {
+  rewind(kDataUnit);
+  skip_lines(r.skip);
 }
 
 }  // namespace versel

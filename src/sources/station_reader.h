@@ -45,6 +45,7 @@ struct LayoutReader {
   CutSettings cut;                          // the run's flag, --keep-flagged
   const CoordinateTable* coords = nullptr;  // --coords; null without
   std::string base_name;  // the data file's name without its folders (free's first station)
+  std::int64_t skip = 0;  // --skip: the lines before the first station, passed over again at a rewind
 
   std::int64_t stations = 0;             // stations read
   std::int64_t without_coordinates = 0;  // of them, stations --coords does not list
@@ -87,16 +88,17 @@ StationRead layout_year_spans(LayoutReader& r, std::int64_t skip, std::vector<st
 std::array<std::string, 2> layout_fault_lines(const LayoutFault& fault);
 inline constexpr std::size_t kLayoutFaultShown = 160;
 
-// Ends the run at a fault through the record layer's fail_at_line, as every
-// failure at a line of the data file ends it: raised, the lines
-//   "line 12: a year line of 7 fields: ..."
-//   "line: 1990 1 2 3 4 5 6"
-// The fault must be at the line the data unit read last (as every fault
-// that the functions above return is).
+// Fails the run at a fault, as every failure at a line of the data file: the
+// reason, then "line: " and the line, at the fault's line.
 [[noreturn]] void fail_at_fault(const LayoutFault& fault);
 
-// The station loop's step: reads the next station, and ends the run through
-// fail_at_fault at a fault. False at the end of the file.
+// The station source's operations (station_source.h): the next station,
+// shown on the console once read (false at the end of the file); the year
+// spans of every station; the rewind to the first station. A fault fails
+// the run through fail_at_fault.
 bool take_layout_station(LayoutReader& r, StationData& d);
+void take_layout_year_spans(LayoutReader& r, std::vector<std::int32_t>& first,
+                            std::vector<std::int32_t>& last);
+void rewind_layout(LayoutReader& r);
 
 }  // namespace versel

@@ -16,6 +16,7 @@
 #include "collect/prescan.h"
 #include "sources/data_lines.h"
 #include "mask/clired.h"
+#include "sources/catalogue_reader.h"
 #include "mask/mask_shape.h"
 #include "mask/station.h"
 #include "records/io.h"
@@ -81,7 +82,8 @@ class Prescan : public testing::Test {
     std::string skipped;
     skip_lines(s_.skip);
     if (s_.IFMT == 6) read_line(file_unit(kDataUnit), skipped);
-    clired2(s_, *t_);
+    StationSource source = catalogue_reader(s_, false);
+    clired2(*t_, source);
   }
 
   std::string next_line() {
@@ -242,10 +244,11 @@ TEST_F(Prescan, TakesTheYearLinesTheReductionTakes) {
   StationData d;
   Station st;
   const float F = s_.FLAG;
+  CatalogueReader reader = catalogue_reader(s_, false);
+  set_console_output(ConsoleOutput::discarded);  // no "reading in:" lines
   for (int n = 1; n <= 4; ++n) {
-    if (!read_header(d, s_)) break;
+    if (!next_catalogue_station(reader, d)) break;
     headers.push_back(d.header);
-    read_year_lines(d, s_, n);
     if (d.months.empty()) break;
     reduced.emplace_back(d.first_year, d.year_lines());
     if (n == 1) {
@@ -260,6 +263,7 @@ TEST_F(Prescan, TakesTheYearLinesTheReductionTakes) {
       EXPECT_EQ(st.NYC, 3);
     }
   }
+  set_console_output(ConsoleOutput::standard_output);
   EXPECT_EQ(reduced, (std::vector<std::pair<int, int>>{{1990, 3}, {1960, 1}, {1970, 1}}));
   EXPECT_EQ(headers, (std::vector<std::string>{"WYDIV8       41.10-104.80", "WYDIV9   -  41.20-104.90",
                                                "WYDIV91961   1.00   abc"}));

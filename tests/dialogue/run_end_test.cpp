@@ -1,7 +1,7 @@
-// How a run ends from inside the record layer, seen from outside a child
-// process: the three failure lines on standard error with exit status 255,
-// the quiet stop with status 0, the console conventions and the branches of
-// console reads.
+// How the dialogue's run ends when the record layer fails, seen from outside
+// a child process: the three failure lines on standard error with exit
+// status 255, the quiet stop with status 0, the console conventions and the
+// branches of console reads.
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
@@ -20,6 +20,8 @@
 #include <string>
 #include <vector>
 
+#include "dialogue/run_end.h"
+#include "records/failure.h"
 #include "records/io.h"
 #include "records/units.h"
 
@@ -34,8 +36,9 @@ struct ChildRun {
   std::string err;  // standard error
 };
 
-// Runs `body` in a child process whose standard input holds `input`. The
-// body ends the process itself (stop or failure); returning is status 99.
+// Runs `body` in a child process whose standard input holds `input`, as the
+// dialogue runs its steps: a failure ends the run as the dialogue ends it,
+// the stop ends it with status 0; returning is status 99.
 ChildRun run_child(const std::string& input, const std::function<void()>& body) {
   ChildRun r;
   int in[2], out[2], err[2];
@@ -55,7 +58,11 @@ ChildRun run_child(const std::string& input, const std::function<void()>& body) 
     ::close(out[1]);
     ::close(err[0]);
     ::close(err[1]);
-    body();
+    try {
+      body();
+    } catch (const RunFailure& f) {
+      end_failed(f);
+    }
     std::fflush(stdout);
     _exit(99);
   }

@@ -1,7 +1,8 @@
-// The record layer driven by the command line: failures raised as
-// RunFailure with messages that name the file and the line, the unit table
-// ready for the next FILE after abandon_run, the console discarded, the _sea
-// unit on standard output, and the progress line's text.
+// The record layer driven by the command line: failures thrown as
+// RunFailure and shown in the command line's words, which name the file and
+// the line, the unit table ready for the next FILE after abandon_run, the
+// console discarded, the _sea unit on standard output, and the progress
+// line's text.
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
@@ -15,6 +16,7 @@
 #include <string>
 #include <vector>
 
+#include "cli/failure_text.h"
 #include "records/failure.h"
 #include "records/io.h"
 #include "records/progress.h"
@@ -50,24 +52,23 @@ struct TempDir {
   }
 };
 
-// Raise mode for the test's duration; the dialogue's mode afterwards.
+// The units closed after each test, and the console back on standard output.
 class Raised : public testing::Test {
  protected:
-  void SetUp() override { set_failure_mode(FailureMode::raise); }
   void TearDown() override {
     abandon_run();
-    set_failure_mode(FailureMode::end_process);
     set_console_output(ConsoleOutput::standard_output);
   }
 };
 
-// The lines `body` raises; {"(nothing raised)"} when it returns.
+// The lines of the failure `body` throws, as the command line shows them;
+// {"(nothing raised)"} when it returns.
 std::vector<std::string> raised(const std::function<void()>& body) {
   try {
     body();
   } catch (const RunFailure& f) {
     abandon_run();
-    return f.lines;
+    return failure_lines_of(f);
   }
   return {"(nothing raised)"};
 }
@@ -129,10 +130,12 @@ TEST_F(Raised, MessagesNameTheFileTheLineAndTheReason) {
          open(kDataUnit, data, OpenStatus::old);
          read_line(file_unit(kDataUnit), line);
          read_line(file_unit(kDataUnit), line);
-         pause_then_fail("return to terminate program", {"station 1: no year line"});
+         RunFailure f;
+         f.lines = {"station 1: no year line"};
+         f.pause = "return to terminate program";
+         fail_at_line(std::move(f));
        },
        {"line 2: station 1: no year line"}},
-      {"the end after the dialogue's own message", [] { stop_failed(); }, {}},
       {"a full disk",
        [] {
          open(kSeaUnit, "/dev/full", OpenStatus::unknown);
