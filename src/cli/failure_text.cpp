@@ -18,9 +18,10 @@ std::string_view without_blanks(std::string_view text) {
 
 }  // namespace
 
-std::vector<std::string> statement_failure_lines(const Failure& f) {
+std::vector<std::string> statement_failure_lines(const RunFailure& failed) {
+  const Failure& f = *failed.statement;
   const std::string& reason = f.message;
-  const std::int64_t line = f.data_line;
+  const std::int64_t line = failed.data_line;
   std::string first;
   switch (f.unit.kind) {
     case UnitKind::internal:
@@ -30,7 +31,7 @@ std::vector<std::string> statement_failure_lines(const Failure& f) {
       first += without_blanks(f.format);
       return {first + ": " + reason,
               std::string(kMsgShownLine) +
-                  std::string(without_blanks(std::string_view(f.unit_text).substr(0, kLineLength)))};
+                  std::string(without_blanks(std::string_view(failed.unit_text).substr(0, kLineLength)))};
     case UnitKind::console:
       return {std::string(f.statement == "READ" ? kMsgOnStandardInput : kMsgOnStandardOutput) +
               reason};
@@ -38,7 +39,7 @@ std::vector<std::string> statement_failure_lines(const Failure& f) {
       break;
   }
   const bool data = f.unit.number == kDataUnit;
-  std::string name = f.unit_name.empty() ? "unit " + number(f.unit.number) : f.unit_name;
+  std::string name = failed.unit_name.empty() ? "unit " + number(f.unit.number) : failed.unit_name;
   if (f.statement == "OPEN") {
     // the caller names the data file; a refused output names itself
     if (data || !f.system) return {reason};
@@ -53,7 +54,7 @@ std::vector<std::string> statement_failure_lines(const Failure& f) {
 }
 
 std::vector<std::string> failure_lines_of(const RunFailure& f) {
-  if (f.statement) return statement_failure_lines(*f.statement);
+  if (f.statement) return statement_failure_lines(f);
   std::vector<std::string> lines = f.lines;
   if (f.at_line > 0 && !lines.empty())
     lines[0] = std::string(kMsgLinePrefix) + number(f.at_line) + ": " + lines[0];

@@ -9,7 +9,7 @@
 
 namespace versel {
 
-// The lines of a failed statement: the file by its name (the data file,
+// The lines of a failed statement (failed.statement): the file by its name (the data file,
 // whose name the caller shows, by its line), the system's or the record
 // layer's reason.
 //   open of the data file      "No such file or directory"
@@ -19,7 +19,7 @@ namespace versel {
 //                              "the file is empty" or "no line after line 7"
 //   read of a line in memory   "line 3 does not fit the format (2x,2f7.1):
 //                              Illegal character in numeric input", "line: ..."
-std::vector<std::string> statement_failure_lines(const Failure& f);
+std::vector<std::string> statement_failure_lines(const RunFailure& failed);
 
 // The lines of any failed run: a statement's, or the failure's own lines,
 // the first after "line N: " when it is about a line of the data file. A

@@ -34,14 +34,14 @@ Failure system_failure(int err, std::string_view statement, Unit unit) {
 }
 
 void fail(Failure f) {
+  RunFailure raised;
   if (f.unit.kind == UnitKind::file && f.unit.number >= 0 && f.unit.number <= kMaxUnit)
-    f.unit_name = units().slots[static_cast<std::size_t>(f.unit.number)].name;
+    raised.unit_name = units().slots[static_cast<std::size_t>(f.unit.number)].name;
   if (f.unit.kind == UnitKind::internal) {
-    f.unit_text.assign(f.unit.text);
+    raised.unit_text.assign(f.unit.text);
     f.unit.text = {};
   }
-  f.data_line = record_number(kDataUnit);
-  RunFailure raised;
+  raised.data_line = record_number(kDataUnit);
   raised.statement = std::move(f);
   throw raised;
 }

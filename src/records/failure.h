@@ -27,10 +27,6 @@ struct Failure {
   std::string_view statement;  // "READ", "WRITE", "OPEN", ...
   Unit unit = kConsole;
   std::string format{};     // a failed read of a text held in memory: its format
-  // filled where the failure is thrown, for the messages that name them
-  std::string unit_name{};  // the name the file unit was opened with
-  std::string unit_text{};  // the text of an internal unit (the unit's own view dangles)
-  std::int64_t data_line = 0;  // the line of the data file read last
 };
 
 // A run that cannot go on: a failed statement, or data the run cannot use.
@@ -38,6 +34,10 @@ struct Failure {
 // for one of its own. The catcher discards the outputs (abandon_run).
 struct RunFailure {
   std::optional<Failure> statement;  // a failed statement; else `lines` say what failed
+  // of a failed statement, taken when it failed, for the messages that name them
+  std::string unit_name;       // the name its file unit was opened with
+  std::string unit_text;       // the text of its internal unit (the unit's view dangles)
+  std::int64_t data_line = 0;  // the line of the data file read last
   // what failed, first line first, then lines that show more (such as
   // "line: " and the line); empty for a statement
   std::vector<std::string> lines;

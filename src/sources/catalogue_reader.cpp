@@ -106,7 +106,7 @@ void read_year_lines(const CatalogueReader& r, StationData& d) {
       backspace(kDataUnit);  // the next station's header
       return;
     }
-    const YearStep step = add_year_line(d, IYR, CL, r.s->FLAG, station);
+    const YearStep step = append_year_line(d, IYR, CL, r.s->FLAG, station);
     if (step != YearStep::added) fail_year(step, d, IYR, r.NGRID, raw);
   }
 }

@@ -89,7 +89,7 @@ StationRead read_layout_station(LayoutReader& r, StationData& d, LayoutFault& fa
       backspace(kDataUnit);  // the next station's first year line
       break;
     }
-    const YearStep step = add_year_line(d, c.year, c.months, r.cut.flag, name);
+    const YearStep step = append_year_line(d, c.year, c.months, r.cut.flag, name);
     if (step != YearStep::added) return fault_here(r, year_fault_text(step, d, c.year, name), fault);
   }
   if (d.months.empty()) return StationRead::end;

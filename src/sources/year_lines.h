@@ -20,6 +20,11 @@ inline bool year_in_range(std::int64_t year) {
   return year <= kMaxYearMagnitude && year >= -kMaxYearMagnitude;
 }
 
+// The last year of a station as read (its first year when it has none).
+inline std::int64_t last_year(const StationData& d) {
+  return static_cast<std::int64_t>(d.first_year) + d.year_lines() - 1;
+}
+
 enum class YearStep : std::uint8_t {
   added,          // the year's months follow the station's last year
   out_of_range,   // beyond year_in_range
@@ -35,9 +40,15 @@ enum class YearStep : std::uint8_t {
 YearStep add_year_line(StationData& d, std::int64_t year, const std::array<float, 12>& months,
                        float flag, std::string_view station);
 
-// The last year of a station as read (its first year when it has none).
-inline std::int64_t last_year(const StationData& d) {
-  return static_cast<std::int64_t>(d.first_year) + d.year_lines() - 1;
+// add_year_line for a year line that follows the station's last year
+// without a gap, as nearly every line does; the others go the whole way.
+inline YearStep append_year_line(StationData& d, std::int64_t year,
+                                 const std::array<float, 12>& months, float flag,
+                                 std::string_view station) {
+  if (d.months.empty() || year != last_year(d) + 1 || !year_in_range(year))
+    return add_year_line(d, year, months, flag, station);
+  d.months.insert(d.months.end(), months.begin(), months.end());
+  return YearStep::added;
 }
 
 // The reason of a refused year, for a failure at its line:
