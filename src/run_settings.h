@@ -18,9 +18,11 @@ using FixedText = std::array<char, N>;
 inline constexpr std::int32_t kTsf = 1;
 inline constexpr std::int32_t kMat = 2;
 inline constexpr std::int32_t kGrd = 3;
-// A tidy CSV table, the command line's only: the dialogue reads its menu
-// answer from two columns, so no answer reads as this.
+// A tidy CSV table and a CF netCDF file, the command line's only: the
+// dialogue reads its menu answer from two columns, so no answer reads as
+// these.
 inline constexpr std::int32_t kCsv = 100;
+inline constexpr std::int32_t kNc = 101;
 
 struct RunSettings {
   std::int32_t FMTCTRL = 0;                 // output kind: kTsf, kMat or kGrd

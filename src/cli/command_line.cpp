@@ -21,7 +21,7 @@ namespace {
 
 enum class OptionId : std::uint8_t {
   kind, data_set, format, flag, header_format, mask, min_months, output, quiet, explain, help,
-  version, layout, coords, skip, keep_flagged,
+  version, layout, coords, skip, keep_flagged, output_dir,
 };
 
 struct OptionEntry {
@@ -31,7 +31,7 @@ struct OptionEntry {
   std::string_view argument;   // what its value is; empty when it takes none
 };
 
-constexpr std::array<OptionEntry, 16> kOptions{{
+constexpr std::array<OptionEntry, 17> kOptions{{
     {OptionId::kind, 'k', "kind", kArgKind},
     {OptionId::data_set, 'd', "data-set", kArgDataSet},
     {OptionId::format, 'f', "format", kArgFormat},
@@ -40,6 +40,7 @@ constexpr std::array<OptionEntry, 16> kOptions{{
     {OptionId::mask, 'm', "mask", kArgMask},
     {OptionId::min_months, 0, "min-months", kArgMinMonths},
     {OptionId::output, 'o', "output", kArgOutput},
+    {OptionId::output_dir, 0, "output-dir", kArgOutputDir},
     {OptionId::quiet, 'q', "quiet", ""},
     {OptionId::explain, 0, "explain", ""},
     {OptionId::help, 'h', "help", ""},
@@ -257,6 +258,10 @@ void take(Parse& p, const OptionEntry& entry, std::string_view value) {
       if (value.empty()) message = std::string(kMsgOutputEmpty);
       r.output = value;
       break;
+    case OptionId::output_dir:
+      if (value.empty()) message = std::string(kMsgOutputDirEmpty);
+      r.output_dir = value;
+      break;
     case OptionId::quiet: r.quiet = true; break;
     case OptionId::explain: p.explain = true; break;
     case OptionId::help: p.help = true; break;
@@ -337,6 +342,8 @@ std::string conflict(const CliRequest& r) {
   if (r.data_set != 0 && r.flag) return compose(kMsgFlagWithDataSet, {set});
   if (r.data_set != 0 && !r.header_format.empty()) return compose(kMsgHeaderWithDataSet, {set});
   if (r.output == kStandardOutput && r.kind == kMat) return std::string(kMsgOutputStdoutMat);
+  if (r.output == kStandardOutput && !r.output_dir.empty())
+    return std::string(kMsgOutputDirWithStdout);
   return {};
 }
 
@@ -355,10 +362,9 @@ std::string missing(const CliRequest& r) {
 // The output files of a FILE, none for standard output.
 std::vector<std::string> outputs_of(const CliRequest& r, std::string_view file) {
   if (r.output == kStandardOutput) return {};
-  std::string prefix = output_prefix(r, file);
-  if (r.kind == kMat) return {sea_file(prefix), key_file(prefix)};
-  if (r.kind == kCsv) return {csv_file(prefix)};
-  return {sea_file(prefix)};
+  OutputFiles out = output_files(output_prefix(r, file), r.kind);
+  if (out.key.empty()) return {out.sea};
+  return {out.sea, out.key};
 }
 
 // The FILEs and what they would write, compared as texts: no FILE twice, no
@@ -432,14 +438,15 @@ std::string usage_error_text(std::string_view message) {
 }
 
 std::string output_prefix(const CliRequest& request, std::string_view file) {
-  if (!request.output.empty()) return request.output;
-  std::size_t name = file.rfind('/');
-  name = name == std::string_view::npos ? 0 : name + 1;
-  return std::string(file.substr(0, name + stem_end(file.substr(name))));
+  std::string stem = request.output;
+  if (stem.empty()) {
+    stem = file_stem(file);
+    if (!request.output_dir.empty()) stem = stem.substr(stem.rfind('/') + 1);
+  }
+  if (request.output_dir.empty() || (!stem.empty() && stem[0] == '/')) return stem;
+  std::string dir = request.output_dir;
+  if (dir.back() != '/') dir += '/';
+  return dir + stem;
 }
-
-std::string sea_file(std::string_view prefix) { return std::string(prefix) + "_sea"; }
-std::string key_file(std::string_view prefix) { return std::string(prefix) + "_key"; }
-std::string csv_file(std::string_view prefix) { return std::string(prefix) + ".csv"; }
 
 }  // namespace versel

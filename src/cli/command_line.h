@@ -57,6 +57,7 @@ struct CliRequest {
   std::string header_format;   // --header-format; empty when not given
   std::string mask;            // --mask, checked by check_mask_text
   std::string output;          // --output PREFIX or kStandardOutput; empty when not given
+  std::string output_dir;      // --output-dir DIR; empty when not given
   std::int32_t min_months = 0; // --min-months; 0 when not given (an average needs all)
   bool quiet = false;
   const Layout* layout = nullptr;  // --layout, an entry of kLayouts; null when not given
@@ -76,15 +77,10 @@ CliRequest parse_command_line(std::span<const char* const> args);
 // then "Try 'versel --help'.", each ending in a line feed.
 std::string usage_error_text(std::string_view message);
 
-// The prefix of FILE's output names: --output when given, else the folder of
-// FILE and the stem of its own name, the characters before its first ".",
-// blank or "_" (the dialogue's stem rule, without its 40-character cut):
-//   "data/cru_pre.dat" -> "data/cru", "../x.dat" -> "../x", "alpha" -> "alpha"
+// The stem of FILE's output names: --output PREFIX when given, else the
+// file's name without its last extension (file_stem), in the file's folder
+// or in --output-dir:
+//   "data/cru_pre.dat" -> "data/cru_pre"; with --output-dir out: "out/cru_pre"
 std::string output_prefix(const CliRequest& request, std::string_view file);
-
-// The _sea and _key files of a prefix, and the file of a csv run.
-std::string sea_file(std::string_view prefix);
-std::string csv_file(std::string_view prefix);
-std::string key_file(std::string_view prefix);
 
 }  // namespace versel

@@ -26,6 +26,7 @@ inline constexpr std::string_view kArgMinMonths =
     "N: the valid months an average season needs, 1 or more";
 inline constexpr std::string_view kArgOutput =
     "PREFIX: the start of the output file names, or - for standard output";
+inline constexpr std::string_view kArgOutputDir = "DIR: the folder the output files go to";
 
 // The options themselves.
 inline constexpr std::string_view kMsgUnknownOption = "unknown option {}";
@@ -58,6 +59,10 @@ inline constexpr std::string_view kMsgFlagTooLong =
     "--flag {}: longer than the {} characters a flag is read from";
 inline constexpr std::string_view kMsgFlagNotFinite =
     "--flag {}: not a finite number, which no month could equal";
+inline constexpr std::string_view kMsgOutputDirEmpty =
+    "--output-dir '': an empty folder name; give the folder the outputs go to";
+inline constexpr std::string_view kMsgOutputDirWithStdout =
+    "--output-dir goes with files: '-o -' writes to standard output";
 inline constexpr std::string_view kMsgOutputEmpty =
     "--output '': an empty PREFIX; give the start of the output file names, or - for "
     "standard output";
@@ -114,8 +119,8 @@ inline constexpr std::string_view kMsgFileStandardInput =
 inline constexpr std::string_view kMsgFileEmpty = "FILE '': an empty file name";
 inline constexpr std::string_view kMsgFileTwice = "FILE {} is given twice";
 inline constexpr std::string_view kMsgSameOutputs =
-    "FILEs {} and {} would both write {}; the output names come from the part of a "
-    "file name before its first '.', '_' or blank";
+    "FILEs {} and {} would both write {}; the output names come from each file's name "
+    "without its last extension: rename one, or run them with --output-dir apart";
 inline constexpr std::string_view kMsgOutputIsFile = "FILE {} would be overwritten by the output of FILE {}";
 inline constexpr std::string_view kMsgOutputIsOwnFile = "FILE {} would be overwritten by its own output";
 
@@ -157,6 +162,8 @@ inline constexpr std::string_view kMsgOutputOverFile =
 inline constexpr std::string_view kMsgOutputOverOutput =
     "output file {} was written for FILE {} earlier in this run (another name for it); it is "
     "left as it is";
+// --output-dir that cannot be made: "versel: DIR: " and the system's reason.
+inline constexpr std::string_view kMsgOutputDirNotMade = "cannot create the output folder: {}";
 inline constexpr std::string_view kMsgStandardOutputIsFile =
     "standard output is the data file itself; write the output to another file";
 // A failed statement of the record layer (cli/failure_text.h).

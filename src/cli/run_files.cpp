@@ -8,6 +8,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <map>
 #include <new>
 #include <optional>
@@ -186,9 +187,7 @@ RunSettings settings_of(const CliRequest& r) {
 
 FileOutputs outputs_of_file(const CliRequest& request, std::string_view file) {
   if (request.output == kStandardOutput) return {std::string(kStandardOutput), {}};
-  std::string prefix = output_prefix(request, file);
-  if (request.kind == kCsv) return {csv_file(prefix), {}};
-  return {sea_file(prefix), request.kind == kMat ? key_file(prefix) : std::string()};
+  return output_files(output_prefix(request, file), request.kind);
 }
 
 std::string summary_text(const RunTotals& totals, int variables, const FileOutputs& outputs) {
@@ -231,6 +230,15 @@ int run_command_line(std::span<const char* const> args) {
   // garble them
   const bool progress = !request.quiet && ::isatty(STDERR_FILENO) == 1 &&
                         !(request.output == kStandardOutput && ::isatty(STDOUT_FILENO) == 1);
+  if (!request.output_dir.empty()) {
+    std::error_code ec;
+    std::filesystem::create_directories(request.output_dir, ec);
+    if (ec && !std::filesystem::is_directory(request.output_dir)) {
+      to_standard_error(std::string(kUsagePrefix) + shown_name(request.output_dir) + ": " +
+                        compose(kMsgOutputDirNotMade, {ec.message()}) + "\n");
+      return kExitRunFailed;
+    }
+  }
   KeptFiles kept = kept_files(request.files);
   // the coordinates of a layout's stations, read once for every FILE
   CoordinateTable table;

@@ -8,6 +8,7 @@
 #include <string_view>
 
 #include "cli/command_line.h"
+#include "collect/output_names.h"
 #include "collect/result_tables.h"
 #include "run_settings.h"
 
@@ -27,10 +28,7 @@ RunSettings settings_of(const CliRequest& request);
 
 // The outputs of one FILE: the _sea file (kStandardOutput for "-o -") and,
 // for mat, the _key file; `key` is empty otherwise.
-struct FileOutputs {
-  std::string sea;
-  std::string key;
-};
+using FileOutputs = OutputFiles;
 FileOutputs outputs_of_file(const CliRequest& request, std::string_view file);
 
 // The summary of a FILE's run, without "versel: FILE: " and the line end:

@@ -42,6 +42,23 @@ FixedText<kFileNameLength> output_name(std::string_view name, std::int32_t stem,
   return out;
 }
 
+std::string file_stem(std::string_view file) {
+  const std::size_t folder = file.rfind('/');
+  const std::size_t name = folder == std::string_view::npos ? 0 : folder + 1;
+  const std::size_t dot = file.rfind('.');
+  if (dot == std::string_view::npos || dot <= name) return std::string(file);
+  return std::string(file.substr(0, dot));
+}
+
+OutputFiles output_files(std::string_view stem, std::int32_t kind) {
+  OutputFiles out;
+  out.sea = std::string(stem) + std::string(kSeaSuffix);
+  if (kind == kCsv) out.sea += ".csv";
+  if (kind == kNc) out.sea += ".nc";
+  if (kind == kMat) out.key = std::string(stem) + std::string(kKeySuffix);
+  return out;
+}
+
 bool same_file(std::string_view a, std::string_view b) {
   if (a == b) return true;
   std::error_code ec;

@@ -1,14 +1,20 @@
 // The names of the output files and the checks that keep them off the
-// input: the stem rule, the output name of a stem and a suffix, and the
-// refusal of an output that would be the input file.
+// input: the dialogue's stem rule, the command line's, the output names of
+// a stem, and the refusal of an output that would be the input file.
 #pragma once
 
 #include <cstdint>
+#include <string>
 #include <string_view>
 
 #include "run_settings.h"
 
 namespace versel {
+
+// What every output name ends in: the seasonal values, and mat's key of
+// coordinates.
+inline constexpr std::string_view kSeaSuffix = "_sea";
+inline constexpr std::string_view kKeySuffix = "_key";
 
 // The stem rule: the stem of a name is its characters before the first full
 // stop, blank or underscore, or the whole name when there is none. Returns
@@ -24,6 +30,24 @@ std::int32_t stem_length(std::string_view name);
 // characters "_sea" keeps only "_se", with a stem of 40 nothing of it.
 FixedText<kFileNameLength> output_name(std::string_view name, std::int32_t stem,
                                        std::string_view suffix);
+
+// The command line's stem of a file: its name without its last extension,
+// folders kept; a name without a full stop (or one that starts with its
+// only full stop) is its own stem.
+//   "data/cru_pre.dat" -> "data/cru_pre", "t_hohenpeissenberg_200306.txt" ->
+//   "t_hohenpeissenberg_200306", "free.csv" -> "free", "v2.1/alpha" ->
+//   "v2.1/alpha", ".hidden" -> ".hidden"
+std::string file_stem(std::string_view file);
+
+// The outputs of a stem on the command line: STEM_sea (tsf, mat, grd),
+// STEM_sea.csv (csv), STEM_sea.nc (nc), and for mat STEM_key as well (empty
+// for the other kinds). An input file is never named STEM_sea: no output
+// takes an input's name, whatever its extension.
+struct OutputFiles {
+  std::string sea;
+  std::string key;
+};
+OutputFiles output_files(std::string_view stem, std::int32_t kind);
 
 // True when the two names lead to one file: the same text, or one file
 // reached through a link or another spelling of the path.

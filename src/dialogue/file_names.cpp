@@ -12,9 +12,6 @@ constexpr const char* kPrompt =
     "(/' enter name of monthly climate data'"
     "/' file to seasonalize:',t45,'=> ',$)";
 
-constexpr std::string_view kSeaSuffix = "_sea";
-constexpr std::string_view kKeySuffix = "_key";
-
 }  // namespace
 
 void name_files(RunSettings& s) {

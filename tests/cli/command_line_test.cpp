@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "cli/command_line.h"
+#include "collect/output_names.h"
 #include "cli/help_text.h"
 #include "sources/catalogue.h"
 #include "sources/layout.h"
@@ -42,13 +43,13 @@ TEST(CommandLine, TakesEveryFormOfTheOptions) {
     EXPECT_TRUE(r.quiet);
     EXPECT_EQ(r.files, std::vector<std::string>{"a.dat"});
   }
-  // csv: one file, PREFIX.csv, which standard output may take
+  // csv: one file, STEM_sea.csv, which standard output may take
   CliRequest csv = parse({"-k", "csv", "-d", "7", "-m", "000001130000", "--min-months", "2",
                           "data/cru_pre.dat"});
   ASSERT_EQ(csv.action, CliAction::run) << csv.error;
   EXPECT_EQ(csv.kind, kCsv);
   EXPECT_EQ(csv.min_months, 2);
-  EXPECT_EQ(csv_file(output_prefix(csv, "data/cru_pre.dat")), "data/cru.csv");
+  EXPECT_EQ(output_files(output_prefix(csv, "data/cru_pre.dat"), kCsv).sea, "data/cru_pre_sea.csv");
   EXPECT_EQ(error_of({"-k", "csv", "-d", "7", "-m", "1", "-o", "-", "a.dat"}), "");
 }
 
@@ -231,13 +232,14 @@ TEST(CommandLine, UsageErrorsNameTheOptionAndTheValue) {
        "named -, give ./-)"},
       {{"-k", "tsf", "-d", "1", "-m", "1", ""}, "FILE '': an empty file name"},
       {{"-k", "tsf", "-d", "1", "-m", "1", "a.dat", "b.dat", "a.dat"}, "FILE 'a.dat' is given twice"},
-      {{"-k", "tsf", "-d", "1", "-m", "1", "gap_sea"},
+      {{"-k", "tsf", "-d", "1", "-m", "1", "-o", "gap", "gap_sea"},
        "FILE 'gap_sea' would be overwritten by its own output"},
       {{"-k", "mat", "-d", "1", "-m", "1", "a.dat", "a_key"},
        "FILE 'a_key' would be overwritten by the output of FILE 'a.dat'"},
-      {{"-k", "tsf", "-d", "1", "-m", "1", "cru_pre.dat", "cru_tmp.dat"},
-       "FILEs 'cru_pre.dat' and 'cru_tmp.dat' would both write 'cru_sea'; the output names come "
-       "from the part of a file name before its first '.', '_' or blank"},
+      {{"-k", "tsf", "-d", "1", "-m", "1", "cru.dat", "cru.txt"},
+       "FILEs 'cru.dat' and 'cru.txt' would both write 'cru_sea'; the output names come from "
+       "each file's name without its last extension: rename one, or run them with "
+       "--output-dir apart"},
       // the layouts
       {{"--layout", "FREE"}, "--layout 'FREE': no such layout; the layouts are free, ghcnm and climdiv"},
       {{"--skip", "-1"}, "--skip '-1': not a number of lines; give the lines to pass over, 0 or more"},
@@ -281,18 +283,65 @@ TEST(CommandLine, UsageErrorLinesEndWithTheHint) {
             "versel: no data FILE given\nTry 'versel --help'.\n");
 }
 
-TEST(CommandLine, OutputNamesKeepTheFileFolderWithoutACut) {
+TEST(CommandLine, OutputNamesAreTheFileNameWithoutItsLastExtension) {
   CliRequest r;
-  EXPECT_EQ(output_prefix(r, "temperature.dat"), "temperature");
-  EXPECT_EQ(output_prefix(r, "data/cru_pre.dat"), "data/cru");
-  EXPECT_EQ(output_prefix(r, "../data/x.dat"), "../data/x");
-  EXPECT_EQ(output_prefix(r, "v2.1/station file"), "v2.1/station");
-  EXPECT_EQ(output_prefix(r, "alpha"), "alpha");
+  struct Case {
+    const char* file;
+    const char* stem;
+  };
+  const Case cases[] = {
+      {"temperature.dat", "temperature"},
+      {"data/cru_pre.dat", "data/cru_pre"},
+      {"data/cru_tmp.dat", "data/cru_tmp"},
+      {"t_hohenpeissenberg_200306.txt", "t_hohenpeissenberg_200306"},
+      {"free.csv", "free"},
+      {"../data/x.dat", "../data/x"},
+      {"v2.1/station file", "v2.1/station file"},
+      {"v2.1/a.b.c", "v2.1/a.b"},
+      {"alpha", "alpha"},
+      {".hidden", ".hidden"},
+      {"dir/.hidden", "dir/.hidden"},
+  };
+  for (const Case& c : cases) EXPECT_EQ(output_prefix(r, c.file), c.stem) << c.file;
   std::string long_name(60, 'a');
   EXPECT_EQ(output_prefix(r, long_name + ".dat"), long_name);
+  // every kind: STEM_sea, with the extension of its own kind
+  EXPECT_EQ(output_files("x", kTsf).sea, "x_sea");
+  EXPECT_EQ(output_files("x", kGrd).sea, "x_sea");
+  EXPECT_EQ(output_files("x", kMat).sea, "x_sea");
+  EXPECT_EQ(output_files("x", kMat).key, "x_key");
+  EXPECT_EQ(output_files("x", kCsv).sea, "x_sea.csv");
+  EXPECT_EQ(output_files("x", kNc).sea, "x_sea.nc");
+  EXPECT_EQ(output_files("x", kCsv).key, "");
+  // --output-dir: the stem of the file's own name, in that folder
+  r.output_dir = "out";
+  EXPECT_EQ(output_prefix(r, "data/cru_pre.dat"), "out/cru_pre");
+  r.output_dir = "/tmp/out/";
+  EXPECT_EQ(output_prefix(r, "cru_pre.dat"), "/tmp/out/cru_pre");
+  // -o PREFIX stands for the stem, in --output-dir when given
+  r.output = "jja";
+  EXPECT_EQ(output_prefix(r, "data/cru_pre.dat"), "/tmp/out/jja");
+  r.output_dir.clear();
   r.output = "runs/jja";
-  EXPECT_EQ(sea_file(output_prefix(r, "data/cru_pre.dat")), "runs/jja_sea");
-  EXPECT_EQ(key_file(output_prefix(r, "data/cru_pre.dat")), "runs/jja_key");
+  EXPECT_EQ(output_files(output_prefix(r, "data/cru_pre.dat"), kMat).sea, "runs/jja_sea");
+  EXPECT_EQ(output_files(output_prefix(r, "data/cru_pre.dat"), kMat).key, "runs/jja_key");
+}
+
+TEST(CommandLine, FilesWhoseOutputsCollideAreRefusedNamingBoth) {
+  EXPECT_EQ(error_of({"-k", "tsf", "-d", "7", "-m", "113", "cru_pre.dat", "cru_tmp.dat"}), "");
+  EXPECT_EQ(error_of({"-k", "tsf", "-d", "7", "-m", "113", "x.dat", "x.txt"}),
+            "FILEs 'x.dat' and 'x.txt' would both write 'x_sea'; the output names come from "
+            "each file's name without its last extension: rename one, or run them with "
+            "--output-dir apart");
+  EXPECT_EQ(error_of({"-k", "csv", "-d", "7", "-m", "113", "--output-dir", "o", "a/x.dat",
+                      "b/x.dat"}),
+            "FILEs 'a/x.dat' and 'b/x.dat' would both write 'o/x_sea.csv'; the output names "
+            "come from each file's name without its last extension: rename one, or run them "
+            "with --output-dir apart");
+  // a csv input and its csv output no longer share a name
+  EXPECT_EQ(error_of({"-k", "csv", "--layout", "free", "-m", "113", "free.csv"}), "");
+  EXPECT_EQ(error_of({"-k", "tsf", "-d", "7", "-m", "113", "a.dat", "a_sea"}),
+            "FILE 'a_sea' would be overwritten by the output of FILE 'a.dat'");
 }
 
 TEST(HelpText, FitsTheTerminalAndNamesOnlyOptionsTheParserKnows) {

@@ -34,7 +34,7 @@ def blocks(readme, marker):
 
 def counts(work):
     """What the frames must hold, counted from the files themselves."""
-    csv_lines = (work / "temperature.csv").read_text().splitlines()[1:]
+    csv_lines = (work / "temperature_sea.csv").read_text().splitlines()[1:]
     key = (work / "temperature_key").read_text().splitlines()
     sea = (work / "temperature_sea").read_text().splitlines()
     tsf_year_lines = [l for l in (work / "tsf_sea").read_text().splitlines()

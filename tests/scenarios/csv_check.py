@@ -70,7 +70,7 @@ def compare_with_tsf(versel, work, data, options, names, flag_text, decimals, he
     run(versel, work, ["-k", "tsf"] + options + ["-o", "t", data])
     run(versel, work, ["-k", "csv"] + options + ["-o", "c", data])
     tsf = tsf_values(work / "t_sea", headers.get(1, "") is None)
-    rows = csv_rows(work / "c.csv")
+    rows = csv_rows(work / "c_sea.csv")
     expected = []
     for station, year, fields in tsf:
         for name, field in zip(names, fields):
@@ -173,7 +173,7 @@ def min_months_check(work, data, mask_text, flag, n):
     """The csv values of --min-months n against the months of the file."""
     run(VERSEL, work, ["-k", "csv", "-d", "7", "-m", mask_text, "--min-months", str(n),
                        "-o", "n%d" % n, data])
-    rows = csv_rows(work / ("n%d.csv" % n))
+    rows = csv_rows(work / ("n%d_sea.csv" % n))
     stations = R.read_stations(work / data, "(1x,i4,12f5.1)", flag, lambda h: (0, 0))
     mask = R.Mask(mask_text)
     flag = R.f32(flag)
