@@ -150,6 +150,9 @@ struct Reading {
   double limit = memory_limit();
   std::unordered_map<std::string, std::uint32_t, CodeHash, std::equal_to<>> index;
   std::size_t last = 0;  // the station of the row before (when there are stations)
+  // by station: the station whose row followed its row last time (a table
+  // of stations interleaved month by month repeats the order)
+  std::vector<std::uint32_t> after;
   std::int64_t titles_line = 0;
   Cells cells;
   TableRow row;
@@ -170,22 +173,33 @@ bool fault_at(Reading& r, std::int64_t number, std::string_view line, std::strin
   return false;
 }
 
-// The station of a row's code: the one of the row before, one met before,
-// or a new one.
+// The station of a row's code: the one of the row before, the one that
+// followed it last time, one met before, or a new one.
 TableStation& station_of(Reading& r, std::string_view code, std::int64_t number) {
   std::vector<TableStation>& all = r.table.stations;
-  if (!all.empty() && all[r.last].code == code) return all[r.last];
+  if (!all.empty()) {
+    if (all[r.last].code == code) return all[r.last];
+    const std::uint32_t next = r.after[r.last];
+    if (next < all.size() && all[next].code == code) {
+      r.last = next;
+      return all[next];
+    }
+  }
+  std::uint32_t found = 0;
   auto it = r.index.find(code);
   if (it != r.index.end()) {
-    r.last = it->second;
-    return all[r.last];
+    found = it->second;
+  } else {
+    found = static_cast<std::uint32_t>(all.size());
+    r.index.emplace(std::string(code), found);
+    TableStation& st = all.emplace_back();
+    st.code.assign(code);
+    st.first_line = number;
+    r.after.push_back(UINT32_MAX);
   }
-  r.last = all.size();
-  r.index.emplace(std::string(code), static_cast<std::uint32_t>(r.last));
-  TableStation& st = all.emplace_back();
-  st.code.assign(code);
-  st.first_line = number;
-  return st;
+  if (all.size() > 1) r.after[r.last] = found;
+  r.last = found;
+  return all[found];
 }
 
 // Makes room in the station's months for `year`: the years from its first
