@@ -75,36 +75,14 @@ bool add_place(CoordinateTable& t, std::string_view code, Place p, std::string& 
 }
 
 // The fields of a table row, split on `separator` (0: runs of blanks and
-// tabs), each trimmed and out of its double quotes; a separator inside
-// quotes belongs to the field.
-void split_row(std::string_view line, char separator, std::vector<std::string_view>& fields) {
+// tabs) by the rules of split_cells: trimmed, out of their double quotes, a
+// separator inside quotes belonging to the field and a doubled quote being
+// one.
+void split_row(std::string_view line, char separator, Cells& cells,
+               std::vector<std::string_view>& fields) {
+  split_cells(line, separator, cells);
   fields.clear();
-  std::size_t i = 0;
-  const std::size_t n = line.size();
-  auto past_quote = [&](std::size_t at) {
-    if (at >= n || line[at] != '"') return at;
-    std::size_t close = line.find('"', at + 1);
-    return close == std::string_view::npos ? n : close + 1;
-  };
-  if (separator == 0) {
-    for (;;) {
-      while (i < n && (line[i] == ' ' || line[i] == '\t')) ++i;
-      if (i == n) return;
-      std::size_t start = i;
-      i = past_quote(i);
-      while (i < n && line[i] != ' ' && line[i] != '\t') ++i;
-      fields.push_back(unquoted(line.substr(start, i - start)));
-    }
-  }
-  for (;;) {
-    std::size_t start = i;
-    while (i < n && is_field_blank(line[i])) ++i;
-    std::size_t end = line.find(separator, past_quote(i));
-    if (end == std::string_view::npos) end = n;
-    fields.push_back(unquoted(trim_blanks(line.substr(start, end - start))));
-    if (end == n) return;
-    i = end + 1;
-  }
+  for (const Cell& cell : cells.at) fields.push_back(cell.text);
 }
 
 // The separator of a table: the first of tab, semicolon and comma that its
@@ -165,11 +143,9 @@ bool columns_of(const std::vector<std::string_view>& row, Columns& c, std::strin
   return false;
 }
 
-// The rest of the line from an unquoted field on; a quoted field is what
-// its quotes hold.
+// The rest of the line from an unquoted field (a view into the line) on.
 std::string_view rest_of_line(std::string_view line, std::string_view field) {
   std::size_t at = static_cast<std::size_t>(field.data() - line.data());
-  if (at > 0 && line[at - 1] == '"') return field;
   std::string_view rest = line.substr(at);
   return rest.substr(0, rest.find_last_not_of(" \t") + 1);
 }
@@ -219,6 +195,7 @@ bool read_inventory(std::string_view text, CoordinateTable& t, std::string& erro
 bool read_coordinate_table(std::string_view text, CoordinateTable& t, std::string& error) {
   LineWalk walk{text};
   std::string_view line;
+  Cells cells;
   std::vector<std::string_view> row;
   std::string message, lat_text, lon_text;
   Columns c;
@@ -228,12 +205,12 @@ bool read_coordinate_table(std::string_view text, CoordinateTable& t, std::strin
     if (passed_over(line)) continue;
     if (first) {
       separator = separator_of(line);
-      split_row(line, separator, row);
+      split_row(line, separator, cells, row);
       if (!columns_of(row, c, message)) return fail_at(walk.number, message, error);
       first = false;
       if (c.titled) continue;
     } else {
-      split_row(line, separator, row);
+      split_row(line, separator, cells, row);
     }
     const int needed = std::max({c.code, c.lat, c.lon}) + 1;
     if (static_cast<int>(row.size()) < needed)
@@ -249,8 +226,10 @@ bool read_coordinate_table(std::string_view text, CoordinateTable& t, std::strin
     if (c.name >= 0 && static_cast<int>(row.size()) > c.name) {
       std::string_view name = row[static_cast<std::size_t>(c.name)];
       // a name of several words in a table separated by blanks: the rest of
-      // the line, when the name is the last column
-      if (separator == 0 && (!c.titled || c.name == c.count - 1)) name = rest_of_line(line, name);
+      // the line, when the name is the last column and not in quotes
+      if (separator == 0 && (!c.titled || c.name == c.count - 1) &&
+          !cells.at[static_cast<std::size_t>(c.name)].quoted)
+        name = rest_of_line(line, name);
       p.name = name;
     }
     if (!add_place(t, row[static_cast<std::size_t>(c.code)], std::move(p), error)) return false;

@@ -17,16 +17,50 @@ constexpr double kExactPow10[] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
 
 bool separates(char c) { return c == ' ' || c == '\t' || c == '\r'; }
 
+// The closing quote of a quoted field whose text starts at `from` (just
+// past the opening quote): the first quote that is not one of a doubled
+// pair; npos when the line ends first. `doubled` tells whether a doubled
+// quote stands before it.
+std::size_t closing_quote(std::string_view line, std::size_t from, bool& doubled) {
+  doubled = false;
+  for (;;) {
+    std::size_t q = line.find('"', from);
+    if (q == std::string_view::npos || q + 1 >= line.size() || line[q + 1] != '"') return q;
+    doubled = true;
+    from = q + 2;
+  }
+}
+
 // From a field's first character to just past its closing quote, when it
 // opens with one; an unclosed quote runs to the end of the line.
 std::size_t past_quote(std::string_view line, std::size_t i) {
   if (i >= line.size() || line[i] != '"') return i;
-  std::size_t close = line.find('"', i + 1);
+  bool doubled = false;
+  std::size_t close = closing_quote(line, i + 1, doubled);
   return close == std::string_view::npos ? line.size() : close + 1;
 }
 
-void add(Fields& f, std::string_view field) {
-  if (f.count < Fields::kMaxFields) f.at[f.count++] = unquoted(trim_blanks(field));
+// `text` appended to `out` with each doubled quote made one; the view of
+// what was appended. The first use after `out` was cleared reserves `room`
+// (the length of the line, which the texts of its fields together never
+// exceed), so that the views made into `out` before stay valid.
+std::string_view append_unescaped(std::string_view text, std::string& out, std::size_t room) {
+  if (out.empty()) out.reserve(room);
+  const std::size_t start = out.size();
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    out += text[i];
+    if (text[i] == '"' && i + 1 < text.size() && text[i + 1] == '"') ++i;
+  }
+  return std::string_view(out).substr(start);
+}
+
+void add(Fields& f, std::string_view field, std::size_t room) {
+  if (f.count == Fields::kMaxFields) return;
+  field = trim_blanks(field);
+  std::string_view text = unquoted(field);
+  if (text.size() != field.size() && text.find("\"\"") != std::string_view::npos)
+    text = append_unescaped(text, f.unescaped, room);
+  f.at[f.count++] = text;
 }
 
 }  // namespace
@@ -145,6 +179,7 @@ bool equals_lower(std::string_view field, std::string_view lower_word) {
 
 void split_on_blanks(std::string_view line, Fields& f) {
   f.count = 0;
+  f.unescaped.clear();
   std::size_t i = 0;
   const std::size_t n = line.size();
   while (f.count < Fields::kMaxFields) {
@@ -153,23 +188,87 @@ void split_on_blanks(std::string_view line, Fields& f) {
     std::size_t start = i;
     i = past_quote(line, i);
     while (i < n && !separates(line[i])) ++i;
-    add(f, line.substr(start, i - start));
+    add(f, line.substr(start, i - start), n);
   }
 }
 
 void split_on(std::string_view line, std::string_view separators, Fields& f) {
   f.count = 0;
+  f.unescaped.clear();
   std::size_t from = 0;
   while (f.count < Fields::kMaxFields) {
     std::size_t i = from;
     while (i < line.size() && is_field_blank(line[i])) ++i;
     std::size_t end = line.find_first_of(separators, past_quote(line, i));
     if (end == std::string_view::npos) {
-      add(f, line.substr(from));
+      add(f, line.substr(from), line.size());
       break;
     }
-    add(f, line.substr(from, end - from));
+    add(f, line.substr(from, end - from), line.size());
     from = end + 1;
+  }
+}
+
+void split_cells(std::string_view line, char separator, Cells& c) {
+  c.at.clear();
+  c.unescaped.clear();
+  c.open_quote = -1;
+  const std::size_t n = line.size();
+  // blanks around a field; with runs of blanks they separate as well
+  auto blank = [separator](char ch) {
+    return ch == ' ' || ch == '\r' || (ch == '\t' && separator != '\t');
+  };
+  // the end of a field from `i` on: the separator, or the line's end
+  auto field_end = [&](std::size_t i) {
+    if (separator != 0) {
+      std::size_t end = line.find(separator, i);
+      return end == std::string_view::npos ? n : end;
+    }
+    while (i < n && !blank(line[i])) ++i;
+    return i;
+  };
+  auto trimmed = [&](std::size_t from, std::size_t to) {
+    while (to > from && blank(line[to - 1])) --to;
+    return line.substr(from, to - from);
+  };
+  std::size_t i = 0;
+  if (separator == 0) {
+    while (i < n && blank(line[i])) ++i;
+    if (i == n) return;
+  }
+  for (;;) {
+    while (i < n && blank(line[i])) ++i;
+    Cell cell;
+    std::size_t end = n;
+    if (i < n && line[i] == '"') {
+      cell.quoted = true;
+      bool doubled = false;
+      const std::size_t close = closing_quote(line, i + 1, doubled);
+      if (close == std::string_view::npos) {
+        c.open_quote = static_cast<int>(c.at.size());
+        cell.text = line.substr(i + 1);
+        if (doubled) cell.text = append_unescaped(cell.text, c.unescaped, n);
+      } else {
+        cell.text = line.substr(i + 1, close - i - 1);
+        end = field_end(close + 1);
+        std::string_view tail = trimmed(close + 1, end);
+        if (doubled || !tail.empty()) {
+          std::string_view joined = append_unescaped(cell.text, c.unescaped, n);
+          c.unescaped += tail;
+          cell.text = std::string_view(joined.data(), joined.size() + tail.size());
+        }
+      }
+    } else {
+      end = field_end(i);
+      cell.text = trimmed(i, end);
+    }
+    c.at.push_back(cell);
+    if (end >= n) return;
+    i = end + 1;
+    if (separator == 0) {
+      while (i < n && blank(line[i])) ++i;
+      if (i == n) return;
+    }
   }
 }
 

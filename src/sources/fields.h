@@ -1,6 +1,7 @@
 // The pieces every layout and the coordinates files are cut into: trimmed
 // fields, numbers as written, years, and the splitting of a line into
-// fields by blanks or by a separator character.
+// fields by blanks or by a separator character, quoted fields by the usual
+// CSV rules.
 #pragma once
 
 #include <array>
@@ -8,6 +9,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace versel {
 
@@ -28,7 +30,8 @@ bool is_empty_line(std::string_view line);
 // A comment: the first character after leading blanks and tabs is "#".
 bool is_comment_line(std::string_view line);
 
-// The field without one pair of double quotes around it.
+// The field without one pair of double quotes around it (a doubled quote
+// inside stays doubled: the splitters below make it one).
 std::string_view unquoted(std::string_view field);
 
 // A number as written: an optional sign, digits with at most one point (at
@@ -50,11 +53,15 @@ bool equals_lower(std::string_view field, std::string_view lower_word);
 
 // The fields of a line, at most kMaxFields of them; `count` stops counting
 // there. Each field is trimmed of blanks and of one pair of double quotes;
-// a separator between quotes is part of the field.
+// a separator between quotes is part of the field, and a doubled quote
+// between them is one quote:  "Hill ""North"""  ->  Hill "North".
+// The fields are views into the line, or into `unescaped` for a field that
+// held a doubled quote: a Fields is not copied.
 struct Fields {
   static constexpr std::size_t kMaxFields = 14;
   std::array<std::string_view, kMaxFields> at{};
   std::size_t count = 0;
+  std::string unescaped;
 };
 
 // Fields separated by runs of blanks and tabs.
@@ -63,5 +70,33 @@ void split_on_blanks(std::string_view line, Fields& f);
 // Fields separated by any of `separators`, one field between each two (an
 // empty field is a field).
 void split_on(std::string_view line, std::string_view separators, Fields& f);
+
+// One field of a row of a delimited table, and whether it stood in quotes.
+struct Cell {
+  std::string_view text;
+  bool quoted = false;
+};
+
+// A row of a delimited table cut by the usual CSV rules, every field kept:
+// - `separator` ',', ';' or '\t' separates one field from the next (an empty
+//   field is a field; a line of nothing is one empty field); 0 separates by
+//   runs of blanks and tabs (a line of nothing has no field);
+// - blanks (and tabs, unless they separate) around a field are not part of it;
+// - a field that opens with a double quote runs to the closing quote, the
+//   separators in between belonging to it and a doubled quote standing for
+//   one; text after the closing quote up to the separator is added to it
+//   ("a"b -> ab). A quote inside a field that does not open with one is
+//   a character like any other.
+// `open_quote` is the field whose quote is not closed, which then runs to
+// the end of the line; -1 when every quote is closed.
+// The texts are views into the line, or into `unescaped` for a field that
+// needed rewriting: a Cells is not copied, and the views hold until the next
+// split.
+struct Cells {
+  std::vector<Cell> at;
+  std::string unescaped;
+  int open_quote = -1;
+};
+void split_cells(std::string_view line, char separator, Cells& c);
 
 }  // namespace versel

@@ -81,6 +81,25 @@ TEST(Coordinates, TablesInEverySeparator) {
   }
 }
 
+TEST(Coordinates, QuotedFieldsByTheCsvRules) {
+  // a doubled quote inside quotes is one quote; a separator after it stays
+  // inside the field
+  struct Case {
+    std::string text, name;
+  } cases[] = {
+      {"code,lat,lon,name\n101,1,2,\"\"\"North\"\" Hill, upper\"\n", "\"North\" Hill, upper"},
+      {"code;lat;lon;name\n\"101\";1;2;\"Hill \"\"North\"\"\"\n", "Hill \"North\""},
+      {"101 1 2 \"Hill \"\"North\"\"\"\n", "Hill \"North\""},
+      {"101 1 2 Hill \"North\"\n", "Hill \"North\""},  // no quotes around: as written
+  };
+  for (const Case& c : cases) {
+    CoordinateTable t;
+    std::string error;
+    ASSERT_TRUE(read_coordinate_table(c.text, t, error)) << error;
+    expect_places(t, {{"101", 1.0f, 2.0f, c.name.c_str()}});
+  }
+}
+
 TEST(Coordinates, FaultsNameTheLine) {
   struct Case {
     std::string text, error;
