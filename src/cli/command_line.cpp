@@ -179,13 +179,16 @@ void check_mask(std::string_view value, std::string& message) {
   }
 }
 
-// The names of the layouts for a message: "free, ghcnm and climdiv".
+// The layouts read whole rather than line by line.
+constexpr std::string_view kTableLayout = "table";
+constexpr std::string_view kNetcdfLayout = "netcdf";
+
+// The names of the layouts for a message: "free, ghcnm, climdiv, table and
+// netcdf".
 std::string layout_names() {
   std::string names;
-  for (std::size_t i = 0; i < kLayouts.size(); ++i) {
-    if (i > 0) names += i + 1 == kLayouts.size() ? " and " : ", ";
-    names += kLayouts[i].name;
-  }
+  for (const Layout& l : kLayouts) names.append(l.name).append(", ");
+  names.append(kTableLayout).append(" and ").append(kNetcdfLayout);
   return names;
 }
 
@@ -205,10 +208,11 @@ std::int64_t skip_of(std::string_view value, std::string& message) {
 
 // The options of the layouts that contradict others.
 std::string layout_conflict(const CliRequest& r) {
-  if (r.layout && r.data_set != 0) return std::string(kMsgLayoutAndDataSet);
-  if (r.layout && !r.format.empty()) return compose(kMsgLayoutAndFormat, {r.layout->name});
-  if (r.layout && !r.header_format.empty()) return compose(kMsgHeaderWithLayout, {r.layout->name});
-  if (!r.coords.empty() && !r.layout && (r.data_set != 0 || !r.format.empty()))
+  const bool layout = !r.layout_name.empty();
+  if (layout && r.data_set != 0) return std::string(kMsgLayoutAndDataSet);
+  if (layout && !r.format.empty()) return compose(kMsgLayoutAndFormat, {r.layout_name});
+  if (layout && !r.header_format.empty()) return compose(kMsgHeaderWithLayout, {r.layout_name});
+  if (!r.coords.empty() && !layout && (r.data_set != 0 || !r.format.empty()))
     return std::string(kMsgCoordsWithoutLayout);
   if (r.keep_flagged && (r.layout == nullptr || r.layout->name != "ghcnm"))
     return std::string(kMsgKeepFlaggedNotGhcnm);
@@ -267,8 +271,12 @@ void take(Parse& p, const OptionEntry& entry, std::string_view value) {
     case OptionId::help: p.help = true; break;
     case OptionId::version: p.version = true; break;
     case OptionId::layout:
+      r.layout_name = value;
       r.layout = find_layout(value);
-      if (r.layout == nullptr) message = compose(kMsgLayoutUnknown, {quoted(value), layout_names()});
+      r.table = value == kTableLayout;
+      r.netcdf = value == kNetcdfLayout;
+      if (r.layout == nullptr && !r.table && !r.netcdf)
+        message = compose(kMsgLayoutUnknown, {quoted(value), layout_names()});
       break;
     case OptionId::coords:
       if (value.empty()) message = std::string(kMsgCoordsEmpty);
@@ -350,7 +358,7 @@ std::string conflict(const CliRequest& r) {
 // What a run needs beyond the options' own checks.
 std::string missing(const CliRequest& r) {
   if (r.kind == 0) return std::string(kMsgNeedKind);
-  if (r.data_set == 0 && r.format.empty() && r.layout == nullptr) return std::string(kMsgNeedLayout);
+  if (r.data_set == 0 && r.format.empty() && r.layout_name.empty()) return std::string(kMsgNeedLayout);
   if (!r.format.empty() && !r.flag) return std::string(kMsgNeedFlag);
   if (!r.format.empty() && r.header_format.empty() && (r.kind == kMat || r.kind == kGrd))
     return compose(kMsgNeedHeaderFormat, {kind_name(r.kind)});

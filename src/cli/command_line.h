@@ -60,7 +60,10 @@ struct CliRequest {
   std::string output_dir;      // --output-dir DIR; empty when not given
   std::int32_t min_months = 0; // --min-months; 0 when not given (an average needs all)
   bool quiet = false;
-  const Layout* layout = nullptr;  // --layout, an entry of kLayouts; null when not given
+  std::string layout_name;     // --layout NAME; empty when not given
+  const Layout* layout = nullptr;  // --layout of a layout cut line by line (kLayouts); else null
+  bool table = false;          // --layout table
+  bool netcdf = false;         // --layout netcdf
   std::string coords;          // --coords FILE; empty when not given
   std::int64_t skip = 0;       // --skip N
   bool keep_flagged = false;   // --keep-flagged

@@ -126,7 +126,7 @@ inline constexpr std::string_view kMsgOutputIsOwnFile = "FILE {} would be overwr
 
 // The layouts of downloaded files and their options.
 inline constexpr std::string_view kArgLayout =
-    "NAME: a layout of downloaded files, free, ghcnm or climdiv";
+    "NAME: a layout of downloaded files, free, ghcnm, climdiv, table or netcdf";
 inline constexpr std::string_view kArgCoords =
     "FILE: the coordinates of the stations by their codes, an inventory (.inv) or a table";
 inline constexpr std::string_view kArgSkip =
@@ -176,6 +176,12 @@ inline constexpr std::string_view kMsgEmptyFile = "the file is empty";
 inline constexpr std::string_view kMsgNoLineAfter = "no line after line ";
 inline constexpr std::string_view kMsgOnStandardInput = "standard input: ";
 inline constexpr std::string_view kMsgOnStandardOutput = "standard output: ";
+// A FILE that yields nothing: "found no station: " and what the source looked
+// for; "no output year: the mask reaches 2 years and the longest station has
+// 1 year".
+inline constexpr std::string_view kMsgFoundNoStation = "found no station: {}";
+inline constexpr std::string_view kMsgNoOutputYearAtAll =
+    "no output year: the mask reaches {} {} and the longest station has {} {}";
 inline constexpr std::string_view kMsgOutOfMemory = "not enough memory for this file";
 inline constexpr std::string_view kMsgRunFailed = "the run failed";
 inline constexpr std::string_view kMsgStandardOutput = "standard output";

@@ -26,6 +26,7 @@
 #include "sources/data_lines.h"
 #include "sources/layout_messages.h"
 #include "sources/station_reader.h"
+#include "sources/table_layout.h"
 #include "mask/mask_check.h"
 #include "mask/mask_shape.h"
 #include "records/failure.h"
@@ -91,12 +92,10 @@ void refuse_overwrite(const std::string& output, const KeptFiles& kept) {
     fail_run({compose(kMsgOutputOverCoords, {shown_name(output), shown_name(kept.coords_name)})});
 }
 
-// The stations of a layout: the flag of the file (--flag, or the layout's
-// own), then the processing through the layout's reader. A file in which
-// the layout finds no station fails: a run over the wrong file or layout
-// must not pass for one over an empty list.
-RunTotals collect_through_layout(RunSettings& s, const CliRequest& request, const std::string& file,
-                                 const CoordinateTable* coords) {
+// The source of a layout cut line by line, with the flag of the file
+// (--flag, or the layout's own) in s.FLAG.
+StationSource layout_source(RunSettings& s, const CliRequest& request, const std::string& file,
+                            const CoordinateTable* coords) {
   StationSource source{LayoutReader{}};
   LayoutReader& r = std::get<LayoutReader>(source);
   r.layout = request.layout;
@@ -112,11 +111,53 @@ RunTotals collect_through_layout(RunSettings& s, const CliRequest& request, cons
     s.FLAG = *flag;
   }
   r.cut.flag = s.FLAG;
-  RunTotals totals = collect_and_write(s, source);
-  if (r.stations == 0)
-    fail_run({compose(kMsgNoLayoutStation, {r.layout->name, r.layout->summary})});
-  if (coords != nullptr || s.FMTCTRL != kTsf) totals.without_coordinates = r.without_coordinates;
-  return totals;
+  return source;
+}
+
+// The source of a table, read whole; a line it cannot read fails the FILE.
+StationSource table_source(RunSettings& s, const CliRequest& request, const std::string& file,
+                           const CoordinateTable* coords) {
+  s.FLAG = request.flag.value_or(kLayouts[0].flag);
+  StationSource source{TableReader{}};
+  TableReader& r = std::get<TableReader>(source);
+  r.coords = coords;
+  TableSettings settings;
+  settings.flag = s.FLAG;
+  LayoutFault fault;
+  if (!read_table_file(file, settings, r.table, fault)) {
+    if (fault.line == 0) fail_run({fault.reason});
+    fail_at_fault(fault);
+  }
+  return source;
+}
+
+// The station source of a FILE: the catalogue's reader, or a layout's.
+StationSource source_of(RunSettings& s, const CliRequest& request, const std::string& file,
+                        const CoordinateTable* coords) {
+  if (request.layout) return layout_source(s, request, file, coords);
+  if (request.table) return table_source(s, request, file, coords);
+  return catalogue_reader(s, needs_coordinates(s));
+}
+
+// Why a FILE gave no station: what the source looked for.
+std::string no_station_text(const RunSettings& s, const CliRequest& request) {
+  std::string why;
+  if (request.layout) why = compose(kMsgNoLayoutStation, {request.layout->name, request.layout->summary});
+  else if (request.table) why = std::string(kMsgNoTableStation);
+  else why = compose(kMsgNoCatalogueStation, {trimmed(s.FRM)});
+  return compose(kMsgFoundNoStation, {why});
+}
+
+// A run over the wrong file, layout or mask must not pass for one over an
+// empty list: a FILE without any station, or without any output year, fails.
+void refuse_empty_run(const RunSettings& s, const CliRequest& request, const RunTotals& totals) {
+  if (totals.stations == 0) fail_run({no_station_text(s, request)});
+  if (!totals.labelled) {
+    const int years = extra_years(analyse_mask(s.MASK).NCM) + 1;
+    fail_run({compose(kMsgNoOutputYearAtAll,
+                      {std::to_string(years), years == 1 ? "year" : "years",
+                       std::to_string(totals.longest), totals.longest == 1 ? "year" : "years"})});
+  }
 }
 
 // One FILE, from the open of its data file to the commit of its outputs, in
@@ -140,13 +181,12 @@ RunTotals run_file(const RunSettings& base, const CliRequest& request, const std
   }
   skip_lines(s.skip);
   if (request.data_set != 0) take_data_set(*known_data_set(request.data_set), s);
-  RunTotals totals;
-  if (request.layout) {
-    totals = collect_through_layout(s, request, file, coords);
-  } else {
-    StationSource source = catalogue_reader(s, needs_coordinates(s));
-    totals = collect_and_write(s, source);
-  }
+  StationSource source = source_of(s, request, file, coords);
+  RunTotals totals = collect_and_write(s, source);
+  refuse_empty_run(s, request, totals);
+  // stations without coordinates matter where they are looked up or written
+  if (!request.layout_name.empty() && (coords != nullptr || s.FMTCTRL != kTsf))
+    totals.without_coordinates = totals.stations_without_coordinates;
   close(kDataUnit);
   if (!out.key.empty()) close(kKeyUnit);
   close(kSeaUnit);

@@ -73,7 +73,8 @@ RunTotals collect_and_write(const RunSettings& s, StationSource& source) {
     std::fill_n(t.MATRIX.column(c), t.MATRIX.rows, s.FLAG);
   if (s.FMTCTRL == kMat) write_mat(s, t);
   if (s.FMTCTRL == kGrd) write_grd(s, t);
-  return RunTotals{t.NGRID, t.labelled, t.first_label, t.last_label, std::nullopt};
+  return RunTotals{t.NGRID,     t.labelled,           t.first_label, t.last_label,
+                   t.longest, t.without_coordinates, std::nullopt};
 }
 
 }  // namespace versel

@@ -47,6 +47,8 @@ struct ResultTables {
   bool labelled = false;
   std::int32_t first_label = 0;
   std::int32_t last_label = 0;
+  std::int32_t longest = 0;             // the most year lines of a station
+  std::int64_t without_coordinates = 0;  // stations read without coordinates
 };
 
 // What a run read, for the summary a front end shows at its end.
@@ -55,8 +57,10 @@ struct RunTotals {
   bool labelled = false;      // some station has an output year
   std::int32_t first_label = 0;
   std::int32_t last_label = 0;
-  // stations whose coordinates no one gave (a layout's): counted when the
-  // run looks coordinates up or writes them
+  std::int32_t longest = 0;  // the most years of a station, from its first to its last
+  std::int64_t stations_without_coordinates = 0;
+  // stations whose coordinates no one gave (a layout's): shown when the run
+  // looks coordinates up or writes them
   std::optional<std::int64_t> without_coordinates;
 };
 

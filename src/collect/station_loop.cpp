@@ -73,6 +73,8 @@ void station_loop(const RunSettings& s, ResultTables& t, StationSource& source) 
     else if (s.FMTCTRL == kCsv) write_csv_station(s, csv, NGRID, d, st);
     t.NCV = st.NCV;
     note_labels(st, t);
+    t.longest = std::max(t.longest, d.year_lines());
+    if (!d.has_coordinates) ++t.without_coordinates;
     note_progress(NGRID);
   }
   t.NGRID = NGRID - 1;

@@ -27,9 +27,12 @@ inline constexpr std::string_view kMsgMonthNotNumber = "month {} is {}, not a nu
 inline constexpr std::string_view kMsgMonthOutOfRange =
     "month {} is {}, beyond the values a month can hold";
 
-// A file in which a layout finds no station at all.
+// What a source looked for in a file in which it found no station at all.
 inline constexpr std::string_view kMsgNoLayoutStation =
-    "no station: no line of the file is a year line of layout {} ({})";
+    "no line of the file is a year line of layout {} ({})";
+inline constexpr std::string_view kMsgNoCatalogueStation =
+    "no line of the file is a year line of the data format {}";
+inline constexpr std::string_view kMsgNoTableStation = "the table has no row of values";
 
 // free
 inline constexpr std::string_view kMsgFreeTruncated =

@@ -12,6 +12,7 @@ bool next_station(StationSource& source, StationData& d) {
     StationData& d;
     bool operator()(CatalogueReader& r) const { return next_catalogue_station(r, d); }
     bool operator()(LayoutReader& r) const { return take_layout_station(r, d); }
+    bool operator()(TableReader& r) const { return take_table_station(r, d); }
   };
   return std::visit(Next{d}, source);
 }
@@ -23,6 +24,7 @@ void year_spans(StationSource& source, std::vector<std::int32_t>& first,
     std::vector<std::int32_t>& last;
     void operator()(CatalogueReader& r) const { catalogue_year_spans(r, first, last); }
     void operator()(LayoutReader& r) const { take_layout_year_spans(r, first, last); }
+    void operator()(TableReader& r) const { take_table_year_spans(r, first, last); }
   };
   std::visit(Spans{first, last}, source);
 }
@@ -31,6 +33,7 @@ void rewind_source(StationSource& source) {
   struct Rewind {
     void operator()(CatalogueReader& r) const { rewind_catalogue(r); }
     void operator()(LayoutReader& r) const { rewind_layout(r); }
+    void operator()(TableReader& r) const { rewind_table(r.table); }
   };
   std::visit(Rewind{}, source);
 }

@@ -7,8 +7,9 @@
 // pre-scan call the operations below and never learn which source fed them.
 //
 //   catalogue  the catalogue's data sets and typed formats (catalogue_reader.h)
-//   layout     the layouts of downloaded files, free, ghcnm, climdiv
-//              (station_reader.h)
+//   layout     the layouts of downloaded files cut line by line, free,
+//              ghcnm, climdiv (station_reader.h)
+//   table      a table of columns with titles, read whole (table_source.h)
 //
 // A source that meets data it cannot use fails the run (RunFailure) at the
 // line of the data file it read last.
@@ -22,10 +23,11 @@
 #include "mask/station.h"
 #include "sources/catalogue_reader.h"
 #include "sources/station_reader.h"
+#include "sources/table_source.h"
 
 namespace versel {
 
-using StationSource = std::variant<CatalogueReader, LayoutReader>;
+using StationSource = std::variant<CatalogueReader, LayoutReader, TableReader>;
 
 // The next station into `d`; false when the source has no further station.
 // A station without months (a header at the end of a file that no year line

@@ -241,7 +241,7 @@ TEST(CommandLine, UsageErrorsNameTheOptionAndTheValue) {
        "each file's name without its last extension: rename one, or run them with "
        "--output-dir apart"},
       // the layouts
-      {{"--layout", "FREE"}, "--layout 'FREE': no such layout; the layouts are free, ghcnm and climdiv"},
+      {{"--layout", "FREE"}, "--layout 'FREE': no such layout; the layouts are free, ghcnm, climdiv, table and netcdf"},
       {{"--skip", "-1"}, "--skip '-1': not a number of lines; give the lines to pass over, 0 or more"},
       {{"--skip", ""}, "--skip '': not a number of lines; give the lines to pass over, 0 or more"},
       {{"--coords", ""}, "--coords '': an empty file name"},

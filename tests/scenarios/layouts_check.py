@@ -10,11 +10,18 @@ from the values this script wrote.
    with and without --keep-flagged; climdiv in 7 and in 8 columns;
    coordinates from an inventory and from tables, and stations they do not
    list.
+   Tables (--layout table): wide tables with titles in other cases and
+   orders, semicolons and decimal commas, tabs, quoted names holding commas
+   and quotes, rows out of order and stations interleaved, coordinates from
+   the table's own columns; long tables by year and month and by date in
+   each spelling (1950-01, 1950-01-15, 1950/01, 195001).
 2. The same values in the catalogue's data set 7 (after a preamble that
    --skip passes over), in a format of one's own, in data set 6, in the free
-   layout with blanks and with commas, in ghcnm and in climdiv of both
-   spacings give the same mat and grd files byte for byte, and the same
-   year lines of tsf (header lines differ by nature).
+   layout with blanks and with commas, in ghcnm, in climdiv of both
+   spacings, and in a wide and a long table with their own coordinates give
+   the same mat and grd files byte for byte, and the same year lines of tsf
+   (header lines differ by nature); the wide and the long table give the
+   same csv file.
 
 usage: layouts_check.py VERSEL WORK_DIR
 """
@@ -253,6 +260,84 @@ def each_layout(versel, work, rnd):
                st.first, st.months(C)) for st in stations]
     faults += check_kinds(versel, work, "climdiv.txt",
                           ["--layout", "climdiv", "--coords", "divisions.csv"], expect, C, "climdiv")
+    return faults + tables(versel, work, rnd)
+
+
+MONTHS = ["jan", "feb", "mar", "apr", "may", "jun", "jul", "aug", "sep", "oct", "nov", "dec"]
+
+
+def tables(versel, work, rnd):
+    """Wide and long tables of the same stations, each read as computed."""
+    F = R.f32(-999.9)
+    stations = [Station('Hill, "North"', "A1", 41.5, -90.25, 1951, 1980, rnd, gaps=(1960,)),
+                Station("Lake Farm", "B2", 36.1, -95.8, 1940, 1965, rnd),
+                Station("River; Bend", "C3", -33.0, 151.0, 1962, 1990, rnd, missing=0.2)]
+    faults = 0
+
+    def expect(first_rows):
+        """The stations in the order of their first rows in the file."""
+        order = []
+        for st in first_rows:
+            if st not in order:
+                order.append(st)
+        return [(st.name, (R.f32(st.lat), R.f32(st.lon)), st.first, st.months(F)) for st in order]
+
+    def quote(text):
+        return '"' + text.replace('"', '""') + '"'
+
+    # wide, commas: titles in capitals and another order, an annual column,
+    # rows of the stations interleaved and out of order, NA and empty fields
+    rows = [(st, y) for st in stations for y in sorted(st.years)]
+    rnd.shuffle(rows)
+    lines = ["# exported by a spreadsheet",
+             "Year,STATION,Lat,Lon,Name," + ",".join(m.capitalize() for m in MONTHS) + ",Annual"]
+    for st, y in rows:
+        vals = ["NA" if t is None else tenths_text(t) for t in st.years[y]]
+        lines.append("%d,%s,%s,%s,%s,%s,12.3" % (y, st.code, st.lat, st.lon, quote(st.name),
+                                                 ",".join(vals)))
+    write(work / "wide.csv", lines, crlf=True)
+    faults += check_kinds(versel, work, "wide.csv", ["--layout", "table"],
+                          expect(st for st, _ in rows), F, "wide")
+
+    # wide, semicolons with decimal commas, months as 1..12 and full names
+    lines = ["site;latitude;longitude;name;year;" + ";".join(str(m) for m in range(1, 13))]
+    rows = sorted(rows, key=lambda r: (r[0].code, -r[1]))
+    for st, y in rows:
+        vals = ["" if t is None else tenths_text(t).replace(".", ",") for t in st.years[y]]
+        lines.append("%s;%s;%s;%s;%d;%s" % (st.code, str(st.lat).replace(".", ","),
+                                           str(st.lon).replace(".", ","), quote(st.name), y,
+                                           ";".join(vals)))
+    write(work / "wide_semicolon.txt", lines)
+    faults += check_kinds(versel, work, "wide_semicolon.txt", ["--layout", "table"],
+                          expect(st for st, _ in rows), F, "wide_semicolon")
+
+    # long, tabs, year and month columns, one value a row, rows shuffled
+    lines = ["id\tname\tyear\tmonth\tvalue\tlat\tlon"]
+    cells = [(st, y, m, t) for st in stations for y in sorted(st.years)
+             for m, t in enumerate(st.years[y])]
+    rnd.shuffle(cells)
+    for st, y, m, t in cells:
+        lines.append("%s\t%s\t%d\t%d\t%s\t%s\t%s" % (st.code, quote(st.name), y, m + 1,
+                                                    "NaN" if t is None else tenths_text(t),
+                                                    st.lat, st.lon))
+    write(work / "long_tabs.tsv", lines)
+    faults += check_kinds(versel, work, "long_tabs.tsv", ["--layout", "table"],
+                          expect(c[0] for c in cells), F, "long_tabs")
+
+    # long by date, each spelling of a date, a missing month left out
+    spellings = ["%d-%02d", "%d-%02d-15", "%d/%02d", "%d%02d"]
+    lines = ["Station,Date,Value,Name,Latitude,Longitude"]
+    kept = []
+    for k, (st, y, m, t) in enumerate(cells):
+        if t is None and k % 2 == 0:
+            continue  # a month the table leaves out is missing as well
+        kept.append(st)
+        lines.append("%s,%s,%s,%s,%s,%s" % (st.code, spellings[k % 4] % (y, m + 1),
+                                            "" if t is None else tenths_text(t), quote(st.name),
+                                            st.lat, st.lon))
+    write(work / "long_dates.csv", lines)
+    faults += check_kinds(versel, work, "long_dates.csv", ["--layout", "table"], expect(kept), F,
+                          "long_dates")
     return faults
 
 
@@ -299,6 +384,17 @@ def same_values(versel, work, rnd):
                                                for t in row))
             g.append(ghcnm_line(type("S", (), {"code": "ZZM%08d" % k}), "TAVG", y, row, set()))
     files["free_blank.txt"], files["free_comma.csv"], files["g.dat"] = free_blank, free_comma, g
+    wide = ["station,name,lat,lon,year," + ",".join(MONTHS)]
+    long = ["station,name,lat,lon,date,value"]
+    for st in stations:
+        for y in sorted(st.years):
+            row = st.years[y]
+            place = "%s,%s,%.2f,%.2f" % (st.code, st.name, st.lat, st.lon)
+            wide.append("%s,%d,%s" % (place, y, ",".join("" if t is None else tenths_text(t)
+                                                         for t in row)))
+            long += ["%s,%d-%02d,%s" % (place, y, m + 1, "NA" if t is None else tenths_text(t))
+                     for m, t in enumerate(row)]
+    files["wide.csv"], files["long.csv"] = wide, long
     for width in (7, 8):
         files["climdiv%d.txt" % width] = [climdiv_line(st, "02", y, st.years[y], width)
                                           for st in stations for y in sorted(st.years)]
@@ -321,6 +417,8 @@ def same_values(versel, work, rnd):
                      "climdiv7.txt"],
         "climdiv8": ["--layout", "climdiv", "--flag", "-999.9", "--coords", "places.csv",
                      "climdiv8.txt"],
+        "wide": ["--layout", "table", "wide.csv"],
+        "long": ["--layout", "table", "long.csv"],
     }
     faults = 0
     for kind, mask in MASKS.items():
@@ -341,6 +439,14 @@ def same_values(versel, work, rnd):
                 faults += 1
         print("same values in %d layouts, %s: %s" % (len(runs), kind,
                                                       "differ" if faults > fault_before else "alike"))
+    # a wide and a long table of the same stations give one csv file
+    csvs = []
+    for label in ("wide", "long"):
+        run(versel, work, ["-q", "-k", "csv", "-m", MASKS["tsf"], "-o", "csv_" + label] + runs[label])
+        csvs.append((work / ("csv_%s_sea.csv" % label)).read_bytes())
+    if csvs[0] != csvs[1]:
+        print("same values, csv: the long table differs from the wide one")
+        faults += 1
     return faults
 
 
