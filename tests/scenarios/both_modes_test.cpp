@@ -100,7 +100,12 @@ const std::map<std::string, std::string> kRefusedByTheCommandLine = {
 const std::map<std::string, std::string> kFailedByTheCommandLine = {
     {"bad_cr_only_line_ends", "one line without a line end: a header, no year line"},
     {"grd_no_stations", "a file of headers without year lines"},
+    {"input_name_cut_at_forty", "an empty data file"},
     {"mat_no_stations", "a file of headers without year lines"},
+    {"menu_other_numbers_ask_again", "an empty data file"},
+    {"stem_directory_underscore", "an empty data file"},
+    {"stem_no_full_stop", "an empty data file"},
+    {"stem_parent_directory", "an empty data file"},
 };
 
 std::vector<std::string> lines_of(const std::string& text) {
