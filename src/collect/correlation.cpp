@@ -1,0 +1,338 @@
+// Pearson's and Spearman's r, Student's t through the incomplete beta
+// function, Fisher's and the bootstrap's intervals.
+#include "collect/correlation.h"
+
+#include <algorithm>
+#include <cmath>
+#include <numeric>
+
+namespace versel {
+namespace {
+
+constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
+constexpr int kFewestYears = 3;
+
+// A finite value: NaN and infinities give NaN when subtracted from
+// themselves.
+inline bool usable(double v) { return v - v == 0.0; }
+
+double clamp_r(double r) { return r > 1.0 ? 1.0 : (r < -1.0 ? -1.0 : r); }
+
+// r from centred sums; NaN when a series does not vary.
+double r_of(double sxy, double sxx, double syy) {
+  if (!(sxx > 0.0) || !(syy > 0.0)) return kNaN;
+  return clamp_r(sxy / std::sqrt(sxx * syy));
+}
+
+// The paired years of x and y into w.x, w.y; their number.
+std::size_t pair_up(const double* x, const double* y, std::size_t count, CorrelationWork& w) {
+  if (w.x.size() < count) {
+    w.x.resize(count);
+    w.y.resize(count);
+  }
+  std::size_t n = 0;
+  for (std::size_t i = 0; i < count; ++i) {
+    if (!usable(x[i]) || !usable(y[i])) continue;
+    w.x[n] = x[i];
+    w.y[n] = y[i];
+    ++n;
+  }
+  return n;
+}
+
+// Pearson's r of n dense pairs.
+double dense_pearson(const double* x, const double* y, std::size_t n) {
+  if (n < 2) return kNaN;
+  double sx = 0.0, sy = 0.0;
+  for (std::size_t i = 0; i < n; ++i) {
+    sx += x[i];
+    sy += y[i];
+  }
+  const double mx = sx / static_cast<double>(n), my = sy / static_cast<double>(n);
+  double sxx = 0.0, syy = 0.0, sxy = 0.0;
+  for (std::size_t i = 0; i < n; ++i) {
+    const double dx = x[i] - mx, dy = y[i] - my;
+    sxx += dx * dx;
+    syy += dy * dy;
+    sxy += dx * dy;
+  }
+  return r_of(sxy, sxx, syy);
+}
+
+void make_room(CorrelationWork& w, std::size_t n) {
+  if (w.rx.size() < n) {
+    w.rx.resize(n);
+    w.ry.resize(n);
+    w.ox.resize(n);
+    w.oy.resize(n);
+    w.count.resize(n);
+  }
+}
+
+// The continued fraction of I_x(a, b) (modified Lentz); NaN when it does
+// not settle.
+double beta_fraction(double a, double b, double x) {
+  constexpr double kTiny = 1e-300;
+  constexpr double kEps = 1e-15;
+  constexpr int kMaxTerms = 100000;
+  const double qab = a + b, qap = a + 1.0, qam = a - 1.0;
+  double c = 1.0;
+  double d = 1.0 - qab * x / qap;
+  if (std::fabs(d) < kTiny) d = kTiny;
+  d = 1.0 / d;
+  double h = d;
+  for (int m = 1; m <= kMaxTerms; ++m) {
+    const double m2 = 2.0 * m;
+    // the even term d_2m = m (b - m) x / ((a + 2m - 1)(a + 2m))
+    double aa = m * (b - m) * x / ((qam + m2) * (a + m2));
+    d = 1.0 + aa * d;
+    if (std::fabs(d) < kTiny) d = kTiny;
+    c = 1.0 + aa / c;
+    if (std::fabs(c) < kTiny) c = kTiny;
+    d = 1.0 / d;
+    h *= d * c;
+    // the odd term d_2m+1 = -(a + m)(a + b + m) x / ((a + 2m)(a + 2m + 1))
+    aa = -(a + m) * (qab + m) * x / ((a + m2) * (qap + m2));
+    d = 1.0 + aa * d;
+    if (std::fabs(d) < kTiny) d = kTiny;
+    c = 1.0 + aa / c;
+    if (std::fabs(c) < kTiny) c = kTiny;
+    d = 1.0 / d;
+    const double step = d * c;
+    h *= step;
+    if (std::fabs(step - 1.0) < kEps) return h;
+  }
+  return kNaN;
+}
+
+// The 2.5 % and 97.5 % percentiles of the resamples' r.
+void percentile_interval(CorrelationWork& w, std::size_t m, double& low, double& high) {
+  low = percentile(w.boot.data(), m, 0.025);
+  high = percentile(w.boot.data(), m, 0.975);
+}
+
+// Pearson's r of every resample of w.x, w.y (n pairs) into w.boot; the
+// number of them that are not missing.
+std::size_t pearson_resamples(CorrelationWork& w, std::size_t n, int resamples,
+                              const ResampleDraws& draws) {
+  // centred once, so that the sums of a resample lose nothing to a large mean
+  double mx = 0.0, my = 0.0;
+  for (std::size_t i = 0; i < n; ++i) {
+    mx += w.x[i];
+    my += w.y[i];
+  }
+  mx /= static_cast<double>(n);
+  my /= static_cast<double>(n);
+  for (std::size_t i = 0; i < n; ++i) {
+    w.x[i] -= mx;
+    w.y[i] -= my;
+  }
+  const auto n32 = static_cast<std::uint32_t>(n);
+  const double dn = static_cast<double>(n);
+  std::size_t kept = 0;
+  for (int b = 0; b < resamples; ++b) {
+    const std::uint32_t* row = draws.row(b);
+    double sx = 0.0, sy = 0.0, sxx = 0.0, syy = 0.0, sxy = 0.0;
+    for (std::size_t i = 0; i < n; ++i) {
+      const std::uint32_t j = draw_index(row[i], n32);
+      const double x = w.x[j], y = w.y[j];
+      sx += x;
+      sy += y;
+      sxx += x * x;
+      syy += y * y;
+      sxy += x * y;
+    }
+    const double vx = sxx - sx * sx / dn, vy = syy - sy * sy / dn;
+    // a resample of one repeated year does not vary: its r is missing
+    if (!(vx > 1e-12 * sxx) || !(vy > 1e-12 * syy)) continue;
+    w.boot[kept++] = clamp_r((sxy - sx * sy / dn) / std::sqrt(vx * vy));
+  }
+  return kept;
+}
+
+// The ranks within a resample of the pairs in `order` (sorted by value v),
+// pair j drawn count[j] times, centred on the mean rank (n + 1) / 2.
+void resample_ranks(const std::uint32_t* order, const double* v, const std::uint32_t* count,
+                    std::size_t n, double* rank) {
+  const double mean = (static_cast<double>(n) + 1.0) / 2.0;
+  double below = 0.0;  // draws of smaller values
+  std::size_t i = 0;
+  while (i < n) {
+    std::size_t j = i;
+    double drawn = count[order[i]];
+    while (j + 1 < n && v[order[j + 1]] == v[order[i]]) drawn += count[order[++j]];
+    const double r = below + (drawn + 1.0) / 2.0 - mean;
+    for (std::size_t k = i; k <= j; ++k) rank[order[k]] = r;
+    below += drawn;
+    i = j + 1;
+  }
+}
+
+// Spearman's r of every resample into w.boot: the ranks of each resample
+// from the pairs' orders w.ox and w.oy (sorted once, by average_ranks) and
+// how often each pair is drawn.
+std::size_t spearman_resamples(CorrelationWork& w, std::size_t n, int resamples,
+                               const ResampleDraws& draws) {
+  const auto n32 = static_cast<std::uint32_t>(n);
+  std::size_t kept = 0;
+  for (int b = 0; b < resamples; ++b) {
+    const std::uint32_t* row = draws.row(b);
+    std::fill(w.count.begin(), w.count.begin() + static_cast<std::ptrdiff_t>(n), 0u);
+    for (std::size_t i = 0; i < n; ++i) ++w.count[draw_index(row[i], n32)];
+    resample_ranks(w.ox.data(), w.x.data(), w.count.data(), n, w.rx.data());
+    resample_ranks(w.oy.data(), w.y.data(), w.count.data(), n, w.ry.data());
+    double sxx = 0.0, syy = 0.0, sxy = 0.0;
+    for (std::size_t j = 0; j < n; ++j) {
+      const double c = w.count[j], dx = w.rx[j], dy = w.ry[j];
+      sxx += c * dx * dx;
+      syy += c * dy * dy;
+      sxy += c * dx * dy;
+    }
+    const double r = r_of(sxy, sxx, syy);
+    if (!std::isnan(r)) w.boot[kept++] = r;
+  }
+  return kept;
+}
+
+}  // namespace
+
+double pearson_r(const double* x, const double* y, std::size_t count, int& n) {
+  std::size_t k = 0;
+  double sx = 0.0, sy = 0.0;
+  for (std::size_t i = 0; i < count; ++i) {
+    const bool both = usable(x[i]) && usable(y[i]);
+    k += both;
+    sx += both ? x[i] : 0.0;
+    sy += both ? y[i] : 0.0;
+  }
+  n = static_cast<int>(k);
+  if (k < 2) return kNaN;
+  const double mx = sx / static_cast<double>(k), my = sy / static_cast<double>(k);
+  double sxx = 0.0, syy = 0.0, sxy = 0.0;
+  for (std::size_t i = 0; i < count; ++i) {
+    const bool both = usable(x[i]) && usable(y[i]);
+    const double dx = both ? x[i] - mx : 0.0, dy = both ? y[i] - my : 0.0;
+    sxx += dx * dx;
+    syy += dy * dy;
+    sxy += dx * dy;
+  }
+  return r_of(sxy, sxx, syy);
+}
+
+void average_ranks(const double* v, std::size_t n, double* ranks, std::uint32_t* order) {
+  std::iota(order, order + n, 0u);
+  std::sort(order, order + n, [v](std::uint32_t a, std::uint32_t b) {
+    return v[a] < v[b] || (v[a] == v[b] && a < b);
+  });
+  std::size_t i = 0;
+  while (i < n) {
+    std::size_t j = i;
+    while (j + 1 < n && v[order[j + 1]] == v[order[i]]) ++j;
+    const double rank = (static_cast<double>(i + j) + 2.0) / 2.0;  // ranks i+1 .. j+1
+    for (std::size_t k = i; k <= j; ++k) ranks[order[k]] = rank;
+    i = j + 1;
+  }
+}
+
+double spearman_r(const double* x, const double* y, std::size_t count, int& n,
+                  CorrelationWork& w) {
+  const std::size_t k = pair_up(x, y, count, w);
+  n = static_cast<int>(k);
+  if (k < 2) return kNaN;
+  make_room(w, k);
+  average_ranks(w.x.data(), k, w.rx.data(), w.ox.data());
+  average_ranks(w.y.data(), k, w.ry.data(), w.oy.data());
+  return dense_pearson(w.rx.data(), w.ry.data(), k);
+}
+
+double incomplete_beta(double a, double b, double x) {
+  if (!(a > 0.0) || !(b > 0.0) || !(x >= 0.0) || !(x <= 1.0)) return kNaN;
+  if (x == 0.0) return 0.0;
+  if (x == 1.0) return 1.0;
+  // x^a (1-x)^b / B(a, b), in logarithms
+  const double front = std::exp(std::lgamma(a + b) - std::lgamma(a) - std::lgamma(b) +
+                                a * std::log(x) + b * std::log1p(-x));
+  // the fraction converges fast below (a + 1) / (a + b + 2); above it,
+  // I_x(a, b) = 1 - I_(1-x)(b, a)
+  if (x < (a + 1.0) / (a + b + 2.0)) return front * beta_fraction(a, b, x) / a;
+  return 1.0 - front * beta_fraction(b, a, 1.0 - x) / b;
+}
+
+double t_test_p(double r, int n) {
+  if (n < kFewestYears || std::isnan(r)) return kNaN;
+  const double ar = std::fabs(r);
+  if (ar >= 1.0) return 0.0;
+  // t^2 / (df + t^2) = r^2, so df / (df + t^2) = 1 - r^2
+  const double df = n - 2.0;
+  return incomplete_beta(df / 2.0, 0.5, (1.0 - ar) * (1.0 + ar));
+}
+
+void fisher_interval(double r, int n, double& low, double& high) {
+  low = high = kNaN;
+  if (n < 4 || std::isnan(r)) return;
+  if (std::fabs(r) >= 1.0) {
+    low = high = r;
+    return;
+  }
+  const double z = std::atanh(r), half = kFisherZ95 / std::sqrt(n - 3.0);
+  low = std::tanh(z - half);
+  high = std::tanh(z + half);
+}
+
+double percentile(double* v, std::size_t m, double q) {
+  if (m == 0) return kNaN;
+  const double h = static_cast<double>(m - 1) * q;
+  auto k = static_cast<std::size_t>(std::floor(h));
+  if (k >= m - 1) return *std::max_element(v, v + m);
+  const double f = h - static_cast<double>(k);
+  std::nth_element(v, v + k, v + m);
+  const double below = v[k];
+  if (f == 0.0) return below;
+  const double above = *std::min_element(v + k + 1, v + m);
+  return below + f * (above - below);
+}
+
+void correlate(const double* x, const double* y, std::size_t count, const CorrelationSettings& s,
+               const ResampleDraws* draws, CorrelationWork& w, Correlation& out) {
+  out = Correlation{};
+  const int fewest = std::max(s.min_years, kFewestYears);
+  if (s.method == CorrelationMethod::pearson && s.bootstrap <= 0) {
+    // the fast path: no copy, no allocation
+    const double r = pearson_r(x, y, count, out.n);
+    if (out.n < fewest || std::isnan(r)) return;
+    out.r = r;
+    out.p = t_test_p(r, out.n);
+    fisher_interval(r, out.n, out.low, out.high);
+    return;
+  }
+  const std::size_t n = pair_up(x, y, count, w);
+  out.n = static_cast<int>(n);
+  if (out.n < fewest) return;
+  make_room(w, n);
+  double r = kNaN;
+  if (s.method == CorrelationMethod::spearman) {
+    average_ranks(w.x.data(), n, w.rx.data(), w.ox.data());
+    average_ranks(w.y.data(), n, w.ry.data(), w.oy.data());
+    r = dense_pearson(w.rx.data(), w.ry.data(), n);
+  } else {
+    r = dense_pearson(w.x.data(), w.y.data(), n);
+  }
+  if (std::isnan(r)) return;
+  out.r = r;
+  out.p = t_test_p(r, out.n);
+  if (s.bootstrap <= 0) {
+    fisher_interval(r, out.n, out.low, out.high);
+    return;
+  }
+  if (draws == nullptr || draws->resamples < s.bootstrap ||
+      draws->per_row < static_cast<int>(n))
+    return;
+  if (w.boot.size() < static_cast<std::size_t>(s.bootstrap))
+    w.boot.resize(static_cast<std::size_t>(s.bootstrap));
+  const std::size_t kept = s.method == CorrelationMethod::spearman
+                               ? spearman_resamples(w, n, s.bootstrap, *draws)
+                               : pearson_resamples(w, n, s.bootstrap, *draws);
+  percentile_interval(w, kept, out.low, out.high);
+}
+
+}  // namespace versel
