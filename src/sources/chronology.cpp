@@ -104,10 +104,10 @@ bool cut_crn_line(std::string_view line, CrnLine& out, std::string& reason) {
   line = line.substr(0, std::min(line.size(), kCrnColumns));
   std::int64_t year = 0;
   std::string_view year_field = trim_blanks(columns(line, 6, 10));
-  if (read_integer(year_field, year)) {
+  if (line.size() > 5 && line[5] == '-' && read_integer(columns(line, 5, 10), year)) {
+    out.code = trim_blanks(columns(line, 0, 5));  // a year below -999
+  } else if (read_integer(year_field, year)) {
     out.code = trim_blanks(columns(line, 0, 6));
-  } else if (line.size() > 5 && line[5] == '-' && read_integer(columns(line, 5, 10), year)) {
-    out.code = trim_blanks(columns(line, 0, 5));
   } else {
     reason = compose(kMsgCrnYear, {versel::quoted(columns(line, 6, 10))});
     return false;
@@ -326,7 +326,8 @@ bool cut_table_row(std::string_view line, TableRow& row, std::string& reason) {
   Fields f;
   split(line, f);
   if (f.count < 2 || f.count > 3) {
-    reason = compose(kMsgTableFields, {std::to_string(f.count)});
+    reason = compose(kMsgTableFields, {f.count == 1 ? std::string("1 field")
+                                                    : std::to_string(f.count) + " fields"});
     return false;
   }
   std::int64_t year = 0;
@@ -350,6 +351,12 @@ bool cut_table_row(std::string_view line, TableRow& row, std::string& reason) {
     row.depth = static_cast<std::int32_t>(d);
   }
   return true;
+}
+
+bool names_the_year(std::string_view title) {
+  for (std::string_view word : {"", "year", "years", "yr", "date"})
+    if (equals_lower(title, word)) return true;
+  return false;
 }
 
 bool is_table_row(std::string_view line) {
@@ -380,10 +387,12 @@ bool read_table(std::string_view text, Series& s, ChronologyError& e) {
                   compose(kMsgTableYearBack, {std::to_string(row.year), std::to_string(last)}),
                   line, e);
     if (!rows && !titles.empty()) {
-      // the value column's title names the chronology
+      // a row of column titles (its first naming the year) names the
+      // chronology by the value column's title
       Fields f;
       split(titles.back().text, f);
-      if (f.count == 2 || f.count == 3) s.c.code = std::string(f.at[1]);
+      if ((f.count == 2 || f.count == 3) && names_the_year(f.at[0]))
+        s.c.code = std::string(f.at[1]);
       if (titles.size() > 1 || s.c.code.empty())
         s.c.title = std::string(trim_blanks(titles.front().text));
     }

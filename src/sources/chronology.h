@@ -8,8 +8,9 @@
 //
 // .crn (the decadal format of the ITRDB):
 //   columns 1-6    site code
-//   columns 7-10   year of the line (a year below -999 takes column 6 too,
-//                  the code then being columns 1-5)
+//   columns 7-10   year of the line (a year below -999 takes column 6 too
+//                  when its "-" stands there, the code then being columns
+//                  1-5)
 //   columns 11-80  ten pairs: the index times 1000 in four columns, the
 //                  sample depth in three; 9990 is "no value"; a blank index
 //                  is no value; a blank depth is 0
@@ -44,9 +45,12 @@
 // first, else blanks); fields may stand in double quotes; in a line split on
 // semicolons a decimal comma is a decimal point. A third column, when
 // present, is the sample depth (a whole number). Up to three title lines
-// may come first; the value column's title becomes the code ("year,std"
-// gives "std"). A value empty, NA, NaN or "-" is no value. The years
-// increase; skipped years have no value.
+// may come first. When the last of them is a row of column titles whose
+// first names the year (year, years, yr, date, or empty as R writes row
+// names), the value column's title is the code ("year,std" gives "std");
+// the first title line that is not that row is the title. A value empty,
+// NA, NaN or "-" is no value. The years increase; skipped years have no
+// value.
 //
 // Both: the chronology runs from its first year with a value to its last;
 // years in between without one are NaN.

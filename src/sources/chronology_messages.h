@@ -35,7 +35,7 @@ inline constexpr std::string_view kMsgCrnInside =
 
 // Tables.
 inline constexpr std::string_view kMsgTableFields =
-    "a row of {} fields: a chronology table holds a year, a value and optionally a sample depth";
+    "a row of {}: a chronology table holds a year, a value and optionally a sample depth";
 inline constexpr std::string_view kMsgTableYear = "the year {} is not a whole number from -99999 to 99999";
 inline constexpr std::string_view kMsgTableValue =
     "the value {} is neither a number nor a mark of no value (empty, NA, NaN, -)";
