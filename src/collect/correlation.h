@@ -64,6 +64,7 @@ struct CorrelationWork {
   std::vector<std::uint32_t> ox, oy;  // the pairs in order of x and of y
   std::vector<std::uint32_t> count;   // how often a resample draws each pair
   std::vector<double> boot;           // the resamples' r
+  std::vector<double> log_beta;       // log B((n-2)/2, 1/2) by n, NaN until needed
 };
 
 // Pearson's r of x[i], y[i] over the i below `count` where both are finite;
@@ -87,12 +88,21 @@ double incomplete_beta(double a, double b, double x);
 // freedom); NaN for n < 3 or a missing r; 0 for |r| = 1.
 double t_test_p(double r, int n);
 
+// The same, keeping the beta function of each n in `w`: the p of many
+// correlations of a few n costs no lgamma.
+double t_test_p(double r, int n, CorrelationWork& w);
+
 // Fisher's 95 % interval; both NaN for n < 4 or a missing r.
 void fisher_interval(double r, int n, double& low, double& high);
 
 // The q-percentile (0 <= q <= 1) of v[0..m-1] by type 7; reorders v. NaN
 // for m = 0.
 double percentile(double* v, std::size_t m, double q);
+
+// The result of an r of n pairs found elsewhere (the screen's own path):
+// missing below the years needed, else r, p and Fisher's interval.
+void correlation_from_r(double r, int n, const CorrelationSettings& s, CorrelationWork& w,
+                        Correlation& out);
 
 // r, n, p and the interval of x against y (count values each) by the
 // settings. With s.bootstrap above 0 the resamples are the first s.bootstrap

@@ -31,8 +31,10 @@ struct ScreenSettings {
 // Room a run's stations reuse.
 struct ScreenWork {
   MonthSums sums;
-  std::vector<double> values;      // one window's values over the paired years
-  std::vector<double> chronology;  // the chronology over the same years
+  std::vector<double> values;      // one window's values over the station's years
+  std::vector<double> chronology;  // the chronology's values over them, dense
+  std::vector<std::uint32_t> at;   // where each of those years lies among the station's
+  std::vector<double> deviations;  // the chronology less its mean (Pearson, Fisher)
   CorrelationWork correlation;
 };
 
