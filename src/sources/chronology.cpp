@@ -325,6 +325,7 @@ void split(std::string_view line, Fields& f) {
 bool cut_table_row(std::string_view line, TableRow& row, std::string& reason) {
   Fields f;
   split(line, f);
+  while (f.count > 2 && f.at[f.count - 1].empty()) --f.count;  // separators a spreadsheet left at the end
   if (f.count < 2 || f.count > 3) {
     reason = compose(kMsgTableFields, {f.count == 1 ? std::string("1 field")
                                                     : std::to_string(f.count) + " fields"});

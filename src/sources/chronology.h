@@ -43,8 +43,9 @@
 // Table: a year and a value a line, separated by a tab, a semicolon, a
 // comma or blanks (whichever of tab, semicolon and comma the line holds
 // first, else blanks); fields may stand in double quotes; in a line split on
-// semicolons a decimal comma is a decimal point. A third column, when
-// present, is the sample depth (a whole number). Up to three title lines
+// semicolons a decimal comma is a decimal point; empty fields at the end of
+// a row are passed over. A third column, when present, is the sample depth
+// (a whole number). Up to three title lines
 // may come first. When the last of them is a row of column titles whose
 // first names the year (year, years, yr, date, or empty as R writes row
 // names), the value column's title is the code ("year,std" gives "std");

@@ -140,6 +140,51 @@ TEST(Screen, GapsMissingMonthsAndTooFewYears) {
   EXPECT_EQ(out[k].n, 0);
 }
 
+// The screen's own pass over the running sums against the window's values
+// correlated by correlate(), with missing months, chronology gaps, a
+// chronology that starts before and ends inside the station, and both
+// --min-months rules.
+TEST(Screen, OwnPassAgreesWithTheValuesCorrelated) {
+  StationData d = made_up_station(1901, 90, 12u);
+  Lcg g{31u};
+  for (float& m : d.months)
+    if (g.next() < -0.47) m = -999.9f;  // 3 % of the months
+  const std::vector<ScreenWindow> ws = screen_windows(3, 14);
+  Chronology c = following(d, window_named(ws, "JJA-1_avg"), 1880, 1975, 0.5, 5u);
+  for (int i = 40; i < 46; ++i) c.values[static_cast<std::size_t>(i)] = kNaN;
+  ScreenWork work;
+  std::vector<Correlation> out;
+  for (int min_months : {0, 2}) {
+    ScreenSettings s;
+    s.span_years = 3;
+    s.max_months = 14;
+    s.min_months = min_months;
+    screen_station(d, -999.9f, c, ws, s, ResampleDraws{}, work, out);
+    MonthSums sums;
+    month_sums(d.months.data(), d.months.size(), -999.9f, sums);
+    std::vector<double> x(90), y(90);
+    for (int j = 0; j < 90; ++j) y[static_cast<std::size_t>(j)] = c.at(1901 + j);
+    CorrelationWork cw;
+    int compared = 0;
+    for (std::size_t k = 0; k < ws.size(); ++k) {
+      window_values(sums, ws[k], min_months, 0, 90, x.data());
+      Correlation ref;
+      correlate(x.data(), y.data(), 90, s.correlation, nullptr, cw, ref);
+      EXPECT_EQ(out[k].n, ref.n) << ws[k].name;
+      if (std::isnan(ref.r)) {
+        EXPECT_TRUE(std::isnan(out[k].r)) << ws[k].name;
+        continue;
+      }
+      EXPECT_NEAR(out[k].r, ref.r, 1e-12) << ws[k].name;
+      EXPECT_NEAR(out[k].p, ref.p, 1e-12) << ws[k].name;
+      EXPECT_NEAR(out[k].low, ref.low, 1e-12) << ws[k].name;
+      EXPECT_NEAR(out[k].high, ref.high, 1e-12) << ws[k].name;
+      ++compared;
+    }
+    EXPECT_GT(compared, 400) << min_months;
+  }
+}
+
 TEST(Screen, BootstrapIntervalsRepeatAndHoldR) {
   const StationData d = made_up_station(1901, 120, 6u);
   const std::vector<ScreenWindow> ws = screen_windows(2, 12);

@@ -237,6 +237,8 @@ TEST(Table, EverySeparatorTitlesAndMarks) {
       {"tabs and quotes with depth", "\"year\"\t\"crn\"\t\"samp.depth\"\n\"1950\"\t0.93\t4\n1951\t-\t\n1952\t1.25\t6\n",
        "crn", ""},
       {"a title of one field", "my chronology\n1950 0.93\n1951 -\n1952 1.25\n", "", "my chronology"},
+      {"R's row names, separators left at the end", "\"\",\"CAM\",\n\"1950\",0.93,,\n1951,NA,\n1952,1.25,,,\n",
+       "CAM", ""},
   };
   for (const Case& c : cases) {
     Read r = read(c.text, "chron.csv");
