@@ -9,6 +9,7 @@
 //   bench/screen_numpy.py --make /tmp/screen-bench
 //   screen_timing /tmp/screen-bench/stations.dat /tmp/screen-bench/chronology.txt
 //                 [--layout set7|free] [--bootstrap 1000] [--seed 1] [--repeat 5]
+//                 [--method pearson|spearman]
 //   bench/screen_numpy.py /tmp/screen-bench/stations.dat /tmp/screen-bench/chronology.txt
 //
 // Built with the benchmarks (cmake -DVERSEL_BENCH=ON: target screen_timing),
@@ -123,12 +124,13 @@ int main(int argc, char** argv) {
   if (argc < 3) {
     std::fprintf(stderr,
                  "usage: screen_timing STATIONS CHRONOLOGY [--layout set7|free] [--bootstrap N] "
-                 "[--seed S] [--repeat R]\n");
+                 "[--seed S] [--repeat R] [--method pearson|spearman]\n");
     return 2;
   }
   const std::string stations_path = argv[1], chronology_path = argv[2];
   bool set7 = true;
   int bootstrap = 1000, repeat = 5;
+  CorrelationMethod method = CorrelationMethod::pearson;
   std::uint64_t seed = 1;
   for (int i = 3; i + 1 < argc; i += 2) {
     const std::string opt = argv[i], val = argv[i + 1];
@@ -136,6 +138,7 @@ int main(int argc, char** argv) {
     else if (opt == "--bootstrap") bootstrap = std::atoi(val.c_str());
     else if (opt == "--seed") seed = std::strtoull(val.c_str(), nullptr, 10);
     else if (opt == "--repeat") repeat = std::max(1, std::atoi(val.c_str()));
+    else if (opt == "--method") method = val == "spearman" ? CorrelationMethod::spearman : CorrelationMethod::pearson;
   }
 
   auto t = Clock::now();
@@ -160,6 +163,7 @@ int main(int argc, char** argv) {
   // (a) one station, bootstrap
   ScreenSettings a;
   a.correlation.bootstrap = bootstrap;
+  a.correlation.method = method;
   std::vector<double> times, cpu;
   for (int k = 0; k < repeat; ++k) {
     t = Clock::now();
@@ -181,6 +185,7 @@ int main(int argc, char** argv) {
 
   // (b) every station, Fisher
   ScreenSettings b;
+  b.correlation.method = method;
   times.clear();
   cpu.clear();
   double check = 0.0;

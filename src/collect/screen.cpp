@@ -101,8 +101,11 @@ double window_r(const MonthSums& s, const ScreenWindow& w, int min_months, std::
 }  // namespace
 
 ResampleDraws screen_draws(const Chronology& c, const ScreenSettings& s, std::uint64_t seed) {
-  if (s.correlation.bootstrap <= 0 || c.values.empty()) return {};
-  return draw_resamples(seed, s.correlation.bootstrap, static_cast<int>(c.values.size()));
+  // no station pairs more years than the chronology has values
+  int years = 0;
+  for (double v : c.values) years += !std::isnan(v);
+  if (s.correlation.bootstrap <= 0 || years == 0) return {};
+  return draw_resamples(seed, s.correlation.bootstrap, years);
 }
 
 void screen_station(const StationData& d, float flag, const Chronology& c,

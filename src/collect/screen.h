@@ -39,8 +39,9 @@ struct ScreenWork {
 };
 
 // The bootstrap's draws for a chronology: s.correlation.bootstrap rows, as
-// many numbers a row as the chronology has years. Empty without
-// --bootstrap.
+// many numbers a row as the chronology has values (4 bytes each: 1,000
+// resamples of a 2,000-year chronology take 8 MB; the caller bounds N).
+// Empty without --bootstrap.
 ResampleDraws screen_draws(const Chronology& c, const ScreenSettings& s, std::uint64_t seed);
 
 // out[i]: the correlation of the chronology with windows[i] at station `d`

@@ -193,6 +193,9 @@ TEST(Screen, BootstrapIntervalsRepeatAndHoldR) {
   s.correlation.bootstrap = 300;
   const ResampleDraws draws = screen_draws(c, s, 42);
   EXPECT_EQ(draws.per_row, 120);
+  Chronology gappy = c;
+  gappy.values[7] = kNaN;
+  EXPECT_EQ(screen_draws(gappy, s, 42).per_row, 119);
   ScreenWork work;
   std::vector<Correlation> a, b;
   screen_station(d, -999.9f, c, ws, s, draws, work, a);
