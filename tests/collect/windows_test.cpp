@@ -145,7 +145,8 @@ TEST(WindowValues, MissingMonthsUnderTheMinMonthsRule) {
   const float flag = -999.9f;
   months[12 + 5] = flag;                                      // June of line 1
   months[12 + 6] = std::numeric_limits<float>::quiet_NaN();  // July of line 1
-  const ScreenWindow& jja = *find_window(screen_windows(2, 12), 17, 3);
+  const std::vector<ScreenWindow> ws = screen_windows(2, 12);
+  const ScreenWindow& jja = *find_window(ws, 17, 3);
   struct Case {
     int min_months;
     double line1;  // NaN: missing
