@@ -81,7 +81,9 @@ double spearman_r(const double* x, const double* y, std::size_t count, int& n,
                   CorrelationWork& w);
 
 // The regularized incomplete beta function I_x(a, b), a, b > 0, 0 <= x <= 1,
-// by its continued fraction (modified Lentz); NaN outside its domain.
+// by its continued fraction (the one for I_x(a, b) below
+// x = (a + 1) / (a + b + 2), that for 1 - I_(1-x)(b, a) above), summed by
+// the forward recurrences of its convergents; NaN outside its domain.
 double incomplete_beta(double a, double b, double x);
 
 // The two-sided p-value of r from n pairs (Student's t, n - 2 degrees of
