@@ -20,6 +20,7 @@ bench/screen_timing.cpp times versel's functions on the same files; a run
 of both compares them:
 
     bench/screen_numpy.py --make /tmp/screen-bench     # stations.dat, chronology.txt
+                                                       # (--layout free: stations.txt)
     bench/screen_numpy.py /tmp/screen-bench/stations.dat /tmp/screen-bench/chronology.txt
     build/bench/screen_timing /tmp/screen-bench/stations.dat /tmp/screen-bench/chronology.txt
 
@@ -254,11 +255,12 @@ def main():
     ap.add_argument("--layout", choices=["set7", "free"], default="set7")
     ap.add_argument("--bootstrap", type=int, default=1000)
     ap.add_argument("--seed", type=int, default=1)
-    ap.add_argument("--make", metavar="DIR", help="write stations.dat and chronology.txt there")
+    ap.add_argument("--make", metavar="DIR",
+                    help="write stations.dat (set7) or stations.txt (free) and chronology.txt there")
     ap.add_argument("--stations-count", type=int, default=20000)
     args = ap.parse_args()
     if args.make:
-        make_inputs(args.make, args.stations_count)
+        make_inputs(args.make, args.stations_count, args.layout)
         return
     if not args.stations or not args.chronology:
         ap.error("give STATIONS and CHRONOLOGY, or --make DIR")
@@ -299,23 +301,30 @@ def main():
 
 # ---- made-up inputs ----
 
-def make_inputs(folder, count):
+def make_inputs(folder, count, layout):
     """20,000 stations of 1901-2020 sharing a regional signal, 2 % of the months
-    missing, in data set 7; a chronology that follows the regional June-August
-    of the previous year."""
+    missing, in data set 7 (stations.dat) or the free layout (stations.txt); a
+    chronology that follows the regional June-August of the previous year."""
     os.makedirs(folder, exist_ok=True)
     rng = np.random.default_rng(2024)
     years = np.arange(1901, 2021)
     cycle = 10.0 * np.sin((np.arange(12) - 3.5) * np.pi / 6.0) + 8.0
     region = rng.standard_normal((len(years), 12)) * 1.5
-    with open(os.path.join(folder, "stations.dat"), "w") as f:
+    name = "stations.dat" if layout == "set7" else "stations.txt"
+    with open(os.path.join(folder, name), "w") as f:
         for s in range(count):
             local = rng.standard_normal((len(years), 12)) * 1.5
             tenths = np.rint((cycle + region + local) * 10).astype(int)
             tenths[rng.random(tenths.shape) < 0.02] = -9999
-            f.write("STATION %05d %6.2f%7.2f\n" % (s, 30 + (s % 100) * 0.2, -100 + (s // 100) * 0.2))
-            for i, y in enumerate(years):
-                f.write(" %4d" % y + "".join("%5d" % v for v in tenths[i]) + "\n")
+            if layout == "set7":
+                f.write("STATION %05d %6.2f%7.2f\n" % (s, 30 + (s % 100) * 0.2, -100 + (s // 100) * 0.2))
+                for i, y in enumerate(years):
+                    f.write(" %4d" % y + "".join("%5d" % v for v in tenths[i]) + "\n")
+            else:
+                f.write("STATION%05d\n" % s)
+                for i, y in enumerate(years):
+                    f.write("%d " % y + " ".join("-999.9" if v == -9999 else "%.1f" % (v / 10)
+                                                for v in tenths[i]) + "\n")
     jja = region[:, 5:8].mean(axis=1)
     noise = rng.standard_normal(len(years)) * 0.6
     with open(os.path.join(folder, "chronology.txt"), "w") as f:
@@ -323,7 +332,7 @@ def make_inputs(folder, count):
         for i, y in enumerate(years):
             v = 1.0 + 0.1 * ((jja[i - 1] if i > 0 else 0.0) + noise[i])
             f.write("%d,%.3f\n" % (y, v))
-    print("wrote %s/stations.dat (%d stations) and %s/chronology.txt" % (folder, count, folder))
+    print("wrote %s/%s (%d stations) and %s/chronology.txt" % (folder, name, count, folder))
 
 
 if __name__ == "__main__":

@@ -45,6 +45,8 @@ struct PairSums {
 // even and odd years (so that the additions do not wait on one another): r
 // is the same for any shift, and over years with no value missing the sum
 // of dy is 0.
+// `Contiguous`: the chronology has every year, at[k] is k.
+template <bool Contiguous>
 double window_r(const MonthSums& s, const ScreenWindow& w, int min_months, std::int32_t from,
                 const std::uint32_t* at, const double* dy, std::size_t n, int& pairs) {
   constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
@@ -56,7 +58,9 @@ double window_r(const MonthSums& s, const ScreenWindow& w, int min_months, std::
   const std::int32_t* count = s.count.data();
   const std::int64_t length = w.length;
   auto start = [&](std::size_t i) {
-    return 12 * std::int64_t{from + static_cast<std::int32_t>(at[i])} + w.offset;
+    const std::int64_t line = Contiguous ? std::int64_t{from} + static_cast<std::int64_t>(i)
+                                         : std::int64_t{from} + at[i];
+    return 12 * line + w.offset;
   };
   // the years whose window lies within the station's months
   std::size_t k = 0, end = n;
@@ -146,7 +150,10 @@ void screen_station(const StationData& d, float flag, const Chronology& c,
   for (std::size_t k = 0; k < windows.size(); ++k) {
     if (fast) {
       int pairs = 0;
-      const double r = window_r(w.sums, windows[k], s.min_months, from, w.at.data(),
+      const double r =
+          gaps ? window_r<false>(w.sums, windows[k], s.min_months, from, w.at.data(),
+                                 w.deviations.data(), n, pairs)
+               : window_r<true>(w.sums, windows[k], s.min_months, from, w.at.data(),
                                 w.deviations.data(), n, pairs);
       correlation_from_r(r, pairs, s.correlation, w.correlation, out[k]);
       continue;
