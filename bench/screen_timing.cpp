@@ -19,10 +19,10 @@
 #include <algorithm>
 #include <charconv>
 #include <chrono>
-#include <ctime>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <ctime>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -81,7 +81,8 @@ bool free_line(std::string_view line, long& year, float* months) {
   for (int m = 0; m < 12; ++m) {
     std::string_view v = f[static_cast<std::size_t>(m) + 1];
     float x = kFlag;
-    if (!v.empty() && std::from_chars(v.data(), v.data() + v.size(), x).ec != std::errc()) return false;
+    if (!v.empty() && std::from_chars(v.data(), v.data() + v.size(), x).ec != std::errc())
+      return false;
     months[m] = x;
   }
   return true;
@@ -105,7 +106,8 @@ bool read_stations(const std::string& path, bool set7, std::vector<StationData>&
       out.back().first_year = static_cast<std::int32_t>(year);
       open = true;
     } else {
-      for (long y = last + 1; y < year; ++y) out.back().months.insert(out.back().months.end(), 12, kFlag);
+      for (long y = last + 1; y < year; ++y)
+        out.back().months.insert(out.back().months.end(), 12, kFlag);
     }
     out.back().months.insert(out.back().months.end(), months, months + 12);
     last = year;
@@ -138,7 +140,8 @@ int main(int argc, char** argv) {
     else if (opt == "--bootstrap") bootstrap = std::atoi(val.c_str());
     else if (opt == "--seed") seed = std::strtoull(val.c_str(), nullptr, 10);
     else if (opt == "--repeat") repeat = std::max(1, std::atoi(val.c_str()));
-    else if (opt == "--method") method = val == "spearman" ? CorrelationMethod::spearman : CorrelationMethod::pearson;
+    else if (opt == "--method")
+      method = val == "spearman" ? CorrelationMethod::spearman : CorrelationMethod::pearson;
   }
 
   auto t = Clock::now();
@@ -178,8 +181,8 @@ int main(int argc, char** argv) {
               windows.size(), bootstrap, median(times), median(cpu), repeat);
   if (best >= 0) {
     const Correlation& r = out[static_cast<std::size_t>(best)];
-    std::printf("; best %s r %.4f [%.4f, %.4f] n %d", windows[static_cast<std::size_t>(best)].name.c_str(),
-                r.r, r.low, r.high, r.n);
+    std::printf("; best %s r %.4f [%.4f, %.4f] n %d",
+                windows[static_cast<std::size_t>(best)].name.c_str(), r.r, r.low, r.high, r.n);
   }
   std::printf("\n");
 
@@ -205,8 +208,10 @@ int main(int argc, char** argv) {
     times.push_back(seconds_since(t));
     cpu.push_back(cpu_seconds() - c0);
   }
-  std::printf("(b) %zu stations, %zu windows, Fisher: %.3f s, cpu %.3f s (median of %zu); mean best r %.4f\n",
-              stations.size(), windows.size(), median(times), median(cpu), times.size(),
-              found ? check / static_cast<double>(found) : 0.0);
+  std::printf(
+      "(b) %zu stations, %zu windows, Fisher: %.3f s, cpu %.3f s (median of %zu); mean best r "
+      "%.4f\n",
+      stations.size(), windows.size(), median(times), median(cpu), times.size(),
+      found ? check / static_cast<double>(found) : 0.0);
   return 0;
 }

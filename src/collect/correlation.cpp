@@ -82,9 +82,9 @@ double beta_fraction(double a, double b, double x) {
   constexpr double kHuge = 1e150;
   constexpr int kMaxTerms = 100000;
   // convergents of the fraction's denominator 1 + d1 / (1 + ...): p / q
-  double p2 = 1.0, q2 = 0.0;                             // k = -1
-  double p1 = 1.0, q1 = 1.0;                             // k = 0
-  double last = 1.0;                                     // the fraction at the last check
+  double p2 = 1.0, q2 = 0.0;  // k = -1
+  double p1 = 1.0, q1 = 1.0;  // k = 0
+  double last = 1.0;          // the fraction at the last check
   auto step = [&](double d) {
     const double p = p1 + d * p2, q = q1 + d * q2;
     p2 = p1;
@@ -251,8 +251,7 @@ void average_ranks(const double* v, std::size_t n, double* ranks, std::uint32_t*
   }
 }
 
-double spearman_r(const double* x, const double* y, std::size_t count, int& n,
-                  CorrelationWork& w) {
+double spearman_r(const double* x, const double* y, std::size_t count, int& n, CorrelationWork& w) {
   const std::size_t k = pair_up(x, y, count, w);
   n = static_cast<int>(k);
   if (k < 2) return kNaN;
@@ -361,8 +360,7 @@ void correlate(const double* x, const double* y, std::size_t count, const Correl
     fisher_interval(r, out.n, out.low, out.high);
     return;
   }
-  if (draws == nullptr || draws->resamples < s.bootstrap ||
-      draws->per_row < static_cast<int>(n))
+  if (draws == nullptr || draws->resamples < s.bootstrap || draws->per_row < static_cast<int>(n))
     return;
   if (w.boot.size() < static_cast<std::size_t>(s.bootstrap))
     w.boot.resize(static_cast<std::size_t>(s.bootstrap));

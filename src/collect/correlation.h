@@ -77,8 +77,7 @@ double pearson_r(const double* x, const double* y, std::size_t count, int& n);
 void average_ranks(const double* v, std::size_t n, double* ranks, std::uint32_t* order);
 
 // Spearman's r over the paired years, as pearson_r.
-double spearman_r(const double* x, const double* y, std::size_t count, int& n,
-                  CorrelationWork& w);
+double spearman_r(const double* x, const double* y, std::size_t count, int& n, CorrelationWork& w);
 
 // The regularized incomplete beta function I_x(a, b), a, b > 0, 0 <= x <= 1,
 // by its continued fraction (the one for I_x(a, b) below

@@ -58,8 +58,8 @@ double window_r(const MonthSums& s, const ScreenWindow& w, int min_months, std::
   const std::int32_t* count = s.count.data();
   const std::int64_t length = w.length;
   auto start = [&](std::size_t i) {
-    const std::int64_t line = Contiguous ? std::int64_t{from} + static_cast<std::int64_t>(i)
-                                         : std::int64_t{from} + at[i];
+    const std::int64_t line =
+        Contiguous ? std::int64_t{from} + static_cast<std::int64_t>(i) : std::int64_t{from} + at[i];
     return 12 * line + w.offset;
   };
   // the years whose window lies within the station's months
@@ -138,7 +138,8 @@ void screen_station(const StationData& d, float flag, const Chronology& c,
   }
   const std::size_t n = w.chronology.size();
   const bool gaps = n != years;
-  const bool fast = s.correlation.method == CorrelationMethod::pearson && s.correlation.bootstrap <= 0;
+  const bool fast =
+      s.correlation.method == CorrelationMethod::pearson && s.correlation.bootstrap <= 0;
   if (!fast && w.values.size() < years) w.values.resize(years);
   if (fast && n > 0) {
     double my = 0.0;
@@ -150,11 +151,10 @@ void screen_station(const StationData& d, float flag, const Chronology& c,
   for (std::size_t k = 0; k < windows.size(); ++k) {
     if (fast) {
       int pairs = 0;
-      const double r =
-          gaps ? window_r<false>(w.sums, windows[k], s.min_months, from, w.at.data(),
-                                 w.deviations.data(), n, pairs)
-               : window_r<true>(w.sums, windows[k], s.min_months, from, w.at.data(),
-                                w.deviations.data(), n, pairs);
+      const double r = gaps ? window_r<false>(w.sums, windows[k], s.min_months, from, w.at.data(),
+                                              w.deviations.data(), n, pairs)
+                            : window_r<true>(w.sums, windows[k], s.min_months, from, w.at.data(),
+                                             w.deviations.data(), n, pairs);
       correlation_from_r(r, pairs, s.correlation, w.correlation, out[k]);
       continue;
     }

@@ -22,10 +22,10 @@
 namespace versel {
 
 struct ScreenSettings {
-  int span_years = kDefaultSpanYears;       // --span
-  int max_months = kDefaultWindowMonths;    // --max-months
-  int min_months = 0;                       // --min-months
-  CorrelationSettings correlation;          // --method, --min-years, --bootstrap
+  int span_years = kDefaultSpanYears;     // --span
+  int max_months = kDefaultWindowMonths;  // --max-months
+  int min_months = 0;                     // --min-months
+  CorrelationSettings correlation;        // --method, --min-years, --bootstrap
 };
 
 // Room a run's stations reuse.

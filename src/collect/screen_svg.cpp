@@ -62,8 +62,8 @@ constexpr std::string_view kEarlierYear = "year t-{}";
 struct Rgb {
   double r, g, b;
 };
-constexpr std::array<Rgb, 5> kStops = {{
-    {33, 102, 172}, {146, 197, 222}, {255, 255, 255}, {244, 165, 130}, {178, 24, 43}}};
+constexpr std::array<Rgb, 5> kStops = {
+    {{33, 102, 172}, {146, 197, 222}, {255, 255, 255}, {244, 165, 130}, {178, 24, 43}}};
 
 std::string num(int v) { return std::to_string(v); }
 
@@ -85,7 +85,11 @@ std::string xml_text(std::string_view s, std::size_t limit = 80) {
       break;
     }
     const auto c = static_cast<unsigned char>(s[i]);
-    std::size_t len = c < 0x80 ? 1 : (c >> 5) == 6 ? 2 : (c >> 4) == 14 ? 3 : (c >> 3) == 30 ? 4 : 0;
+    std::size_t len = c < 0x80         ? 1
+                      : (c >> 5) == 6  ? 2
+                      : (c >> 4) == 14 ? 3
+                      : (c >> 3) == 30 ? 4
+                                       : 0;
     bool valid = len > 0 && i + len <= s.size();
     for (std::size_t k = 1; valid && k < len; ++k)
       valid = (static_cast<unsigned char>(s[i + k]) & 0xC0) == 0x80;
@@ -121,7 +125,8 @@ std::string xml_text(std::string_view s, std::size_t limit = 80) {
   return out;
 }
 
-std::string text_at(int x, int y, int size, std::string_view anchor, std::string_view escaped_text) {
+std::string text_at(int x, int y, int size, std::string_view anchor,
+                    std::string_view escaped_text) {
   return compose(kText, {num(x), num(y), num(size), anchor, escaped_text});
 }
 
@@ -129,8 +134,8 @@ bool excludes_zero(const Correlation& c) { return c.low > 0.0 || c.high < 0.0; }
 
 // The sizes of one panel.
 struct Geometry {
-  int cw, ch;            // a cell
-  int columns, rows;     // months of the span, window lengths
+  int cw, ch;         // a cell
+  int columns, rows;  // months of the span, window lengths
   int left = 36, top = 40, bottom = 34, right = 14;
   int width() const { return left + columns * cw + right; }
   int height() const { return top + rows * ch + bottom; }
@@ -161,18 +166,19 @@ void draw_panel(std::string& svg, const Geometry& g, const std::vector<ScreenWin
     const ScreenWindow& w = windows[i];
     const Correlation c = i < p.results.size() ? p.results[i] : Correlation{};
     const std::string r_text = std::isnan(c.r) ? std::string("missing") : fixed(c.r, 3);
-    svg += compose(kCell, {num(cell_x(w)), num(cell_y(w)), num(g.cw), num(g.ch),
-                           colour_of(c.r, limit),
-                           xml_text(compose(kCellTitle, {w.name, w.first_month, num(w.length),
-                                                         r_text, num(c.n)}))});
+    svg += compose(
+        kCell,
+        {num(cell_x(w)), num(cell_y(w)), num(g.cw), num(g.ch), colour_of(c.r, limit),
+         xml_text(compose(kCellTitle, {w.name, w.first_month, num(w.length), r_text, num(c.n)}))});
     if (!std::isnan(c.r) && excludes_zero(c))
-      svg += compose(kDot, {"sig", fixed(cell_x(w) + g.cw / 2.0, 1), fixed(cell_y(w) + g.ch / 2.0, 1),
-                            fixed(std::min(g.cw, g.ch) / 6.0, 1)});
+      svg +=
+          compose(kDot, {"sig", fixed(cell_x(w) + g.cw / 2.0, 1), fixed(cell_y(w) + g.ch / 2.0, 1),
+                         fixed(std::min(g.cw, g.ch) / 6.0, 1)});
   }
   if (best >= 0) {
     const ScreenWindow& w = windows[static_cast<std::size_t>(best)];
-    svg += compose(kOutline, {"best", num(cell_x(w)), num(cell_y(w)), num(g.cw), num(g.ch),
-                              "#000000", "2"});
+    svg += compose(kOutline,
+                   {"best", num(cell_x(w)), num(cell_y(w)), num(g.cw), num(g.ch), "#000000", "2"});
   }
   // the frame, the year boundaries, the months and years below
   svg += compose(kOutline, {"frame", num(x0), num(y0), num(g.columns * g.cw), num(g.rows * g.ch),
@@ -233,9 +239,7 @@ std::string colour_of(double r, double limit) {
   const double f = at - k;
   const Rgb& a = kStops[static_cast<std::size_t>(k)];
   const Rgb& b = kStops[static_cast<std::size_t>(k + 1)];
-  auto channel = [f](double u, double v) {
-    return static_cast<int>(std::lround(u + f * (v - u)));
-  };
+  auto channel = [f](double u, double v) { return static_cast<int>(std::lround(u + f * (v - u))); };
   char text[8];
   std::snprintf(text, sizeof text, "#%02x%02x%02x", channel(a.r, b.r), channel(a.g, b.g),
                 channel(a.b, b.b));
@@ -275,8 +279,8 @@ std::string screen_svg(const std::vector<ScreenWindow>& windows, int span_years,
   const int height = std::max(kHead + down * g.height() + kFoot, kHead + 330);
   const double limit = colour_limit(panels);
 
-  std::string svg = compose(kSvgOpen, {num(width), num(height), num(width), num(height),
-                                       num(width), num(height)});
+  std::string svg = compose(
+      kSvgOpen, {num(width), num(height), num(width), num(height), num(width), num(height)});
   svg += text_at(12, 20, 15, "start", xml_text(compose(kTitle, {picture.chronology}), 120));
   svg += text_at(12, 38, 10, "start",
                  xml_text(compose(kSubtitle, {picture.method, picture.interval}), 160));
@@ -290,9 +294,9 @@ std::string screen_svg(const std::vector<ScreenWindow>& windows, int span_years,
   const std::size_t shown_of = std::max(picture.stations, panels.size());
   if (shown_of > drawn) {
     const std::size_t more = shown_of - drawn;
-    svg += text_at(12, height - 10, 10, "start",
-                   xml_text(more == 1 ? std::string(kOneMore)
-                                      : compose(kMore, {std::to_string(more)})));
+    svg += text_at(
+        12, height - 10, 10, "start",
+        xml_text(more == 1 ? std::string(kOneMore) : compose(kMore, {std::to_string(more)})));
   }
   svg += kSvgClose;
   return svg;

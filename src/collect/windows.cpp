@@ -16,7 +16,7 @@ bool valid_screen_shape(int span_years, int max_months) {
 }
 
 std::string window_mask(int span_years, int first, int length) {
-  const int years_back = span_years - 1 - first / 12;  // of the first month
+  const int years_back = span_years - 1 - first / 12;      // of the first month
   const int skipped = 12 * (span_years - 1 - years_back);  // span months before the mask
   std::string mask(static_cast<std::size_t>(12 * (years_back + 1)), '0');
   for (int m = first; m < first + length; ++m) mask[static_cast<std::size_t>(m - skipped)] = '1';

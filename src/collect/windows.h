@@ -49,9 +49,9 @@ inline constexpr int kDefaultWindowMonths = 12;
 inline constexpr int kMaxWindowMonths = 24;
 
 struct ScreenWindow {
-  int first = 0;       // its first month in the span (0: January of the span's first year)
-  int length = 0;      // months, 1 to L
-  int offset = 0;      // its first month from January of the label year: -7 is June of the year before
+  int first = 0;   // its first month in the span (0: January of the span's first year)
+  int length = 0;  // months, 1 to L
+  int offset = 0;  // its first month from January of the label year: -7 is June of the year before
   std::string name;         // the short name of its mask's variable: "JJA-1_avg", "Mar_avg"
   std::string mask;         // the mask, as -m takes it
   std::string first_month;  // "Jun-1", "Mar"

@@ -230,7 +230,8 @@ bool read_crn(std::string_view text, std::vector<Series>& out, ChronologyError& 
     if (same_code && !pending.empty() && !restarts) {
       // a line that breaks a chronology's data is no header
       const Pending& p = pending.front();
-      return fail(p.line, compose(kMsgCrnInside, {p.reason, versel::quoted(current->c.code)}), p.text, e);
+      return fail(p.line, compose(kMsgCrnInside, {p.reason, versel::quoted(current->c.code)}),
+                  p.text, e);
     }
     if (current == nullptr || !same_code || !pending.empty()) {
       out.emplace_back();
@@ -239,10 +240,11 @@ bool read_crn(std::string_view text, std::vector<Series>& out, ChronologyError& 
       if (!pending.empty()) current->c.title = title_of(pending.front().text, l.code);
       pending.clear();
     } else if (current->any_value && first_valued <= current->last_valued) {
-      return fail(walk.number,
-                  compose(kMsgCrnYearBack, {std::to_string(first_valued), versel::quoted(current->c.code),
-                                            std::to_string(current->last_valued)}),
-                  line, e);
+      return fail(
+          walk.number,
+          compose(kMsgCrnYearBack, {std::to_string(first_valued), versel::quoted(current->c.code),
+                                    std::to_string(current->last_valued)}),
+          line, e);
     }
     for (int k = 0; k < l.pairs; ++k) {
       auto i = static_cast<std::size_t>(k);
@@ -325,10 +327,11 @@ void split(std::string_view line, Fields& f) {
 bool cut_table_row(std::string_view line, TableRow& row, std::string& reason) {
   Fields f;
   split(line, f);
-  while (f.count > 2 && f.at[f.count - 1].empty()) --f.count;  // separators a spreadsheet left at the end
+  while (f.count > 2 && f.at[f.count - 1].empty())
+    --f.count;  // separators a spreadsheet left at the end
   if (f.count < 2 || f.count > 3) {
-    reason = compose(kMsgTableFields, {f.count == 1 ? std::string("1 field")
-                                                    : std::to_string(f.count) + " fields"});
+    reason = compose(kMsgTableFields,
+                     {f.count == 1 ? std::string("1 field") : std::to_string(f.count) + " fields"});
     return false;
   }
   std::int64_t year = 0;

@@ -2,6 +2,8 @@
 // brute-force ranks computed here, p-values against the t density
 // integrated here and against reference values (scipy 1.10), Fisher's and
 // the bootstrap's intervals, and the generator's outputs pinned.
+#include "collect/correlation.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -10,7 +12,6 @@
 #include <numeric>
 #include <vector>
 
-#include "collect/correlation.h"
 #include "collect/screen_random.h"
 
 namespace versel {
@@ -110,17 +111,21 @@ TEST(Correlation, MissingYearsArePassedOver) {
   EXPECT_NEAR(r, textbook_r(s.x, s.y), 1e-12);
   CorrelationWork w;
   int ns = 0;
-  EXPECT_NEAR(spearman_r(s.x.data(), s.y.data(), s.x.size(), ns, w), brute_spearman([&] {
-    std::vector<double> a;
-    for (std::size_t i = 0; i < s.x.size(); ++i)
-      if (std::isfinite(s.x[i]) && std::isfinite(s.y[i])) a.push_back(s.x[i]);
-    return a;
-  }(), [&] {
-    std::vector<double> b;
-    for (std::size_t i = 0; i < s.x.size(); ++i)
-      if (std::isfinite(s.x[i]) && std::isfinite(s.y[i])) b.push_back(s.y[i]);
-    return b;
-  }()), 1e-12);
+  EXPECT_NEAR(spearman_r(s.x.data(), s.y.data(), s.x.size(), ns, w),
+              brute_spearman(
+                  [&] {
+                    std::vector<double> a;
+                    for (std::size_t i = 0; i < s.x.size(); ++i)
+                      if (std::isfinite(s.x[i]) && std::isfinite(s.y[i])) a.push_back(s.x[i]);
+                    return a;
+                  }(),
+                  [&] {
+                    std::vector<double> b;
+                    for (std::size_t i = 0; i < s.x.size(); ++i)
+                      if (std::isfinite(s.x[i]) && std::isfinite(s.y[i])) b.push_back(s.y[i]);
+                    return b;
+                  }()),
+              1e-12);
   EXPECT_EQ(ns, 36);
 }
 
@@ -173,10 +178,9 @@ TEST(Correlation, IncompleteBetaClosedFormsAndReferences) {
   struct Ref {
     double a, b, x, scipy;  // scipy.special.betainc
   };
-  for (const Ref& r : {Ref{0.5, 0.5, 0.3, 0.3690101195655454},
-                       Ref{9, 0.5, 0.75, 0.024769558804109686},
-                       Ref{50, 0.5, 0.99, 0.31730439787419623},
-                       Ref{2.5, 3.5, 0.2, 0.1328173097780491}}) {
+  for (const Ref& r :
+       {Ref{0.5, 0.5, 0.3, 0.3690101195655454}, Ref{9, 0.5, 0.75, 0.024769558804109686},
+        Ref{50, 0.5, 0.99, 0.31730439787419623}, Ref{2.5, 3.5, 0.2, 0.1328173097780491}}) {
     EXPECT_NEAR(incomplete_beta(r.a, r.b, r.x), r.scipy, 1e-13) << r.a << " " << r.b;
   }
   // tiny values keep their relative precision
@@ -342,7 +346,8 @@ void expect_bootstrap_as_built_here(CorrelationMethod method) {
       ra.push_back(a[j]);
       rb.push_back(b[j]);
     }
-    rs.push_back(method == CorrelationMethod::pearson ? textbook_r(ra, rb) : brute_spearman(ra, rb));
+    rs.push_back(method == CorrelationMethod::pearson ? textbook_r(ra, rb)
+                                                      : brute_spearman(ra, rb));
   }
   std::sort(rs.begin(), rs.end());
   auto type7 = [&](double q) {
@@ -366,7 +371,9 @@ void expect_bootstrap_as_built_here(CorrelationMethod method) {
   EXPECT_EQ(again.r, c.r);
 }
 
-TEST(Bootstrap, PearsonResamplesAsBuiltHere) { expect_bootstrap_as_built_here(CorrelationMethod::pearson); }
+TEST(Bootstrap, PearsonResamplesAsBuiltHere) {
+  expect_bootstrap_as_built_here(CorrelationMethod::pearson);
+}
 
 TEST(Bootstrap, SpearmanResamplesRankedWithinEachResample) {
   expect_bootstrap_as_built_here(CorrelationMethod::spearman);

@@ -2,6 +2,8 @@
 // (checked by a small reader of the test's own) whatever the station names,
 // one cell per window in the colour of its r, the dots, the best window's
 // outline, the legend and the count of stations left out.
+#include "collect/screen_svg.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -10,7 +12,6 @@
 #include <vector>
 
 #include "collect/screen.h"
-#include "collect/screen_svg.h"
 
 namespace versel {
 namespace {
@@ -31,7 +32,9 @@ struct Element {
 bool well_formed(const std::string& s, std::vector<Element>& elements, std::string& fault) {
   std::vector<std::size_t> open;  // indices into elements
   std::size_t i = 0, roots = 0;
-  auto is_name = [](char c) { return std::isalnum(static_cast<unsigned char>(c)) || c == '-' || c == ':' || c == '_'; };
+  auto is_name = [](char c) {
+    return std::isalnum(static_cast<unsigned char>(c)) || c == '-' || c == ':' || c == '_';
+  };
   auto entity = [&](std::size_t& at, std::string& out) {
     const std::size_t end = s.find(';', at);
     if (end == std::string::npos || end - at > 8) return false;
@@ -144,7 +147,11 @@ bool well_formed(const std::string& s, std::vector<Element>& elements, std::stri
 bool valid_utf8(const std::string& s) {
   for (std::size_t i = 0; i < s.size();) {
     const auto c = static_cast<unsigned char>(s[i]);
-    std::size_t len = c < 0x80 ? 1 : (c >> 5) == 6 ? 2 : (c >> 4) == 14 ? 3 : (c >> 3) == 30 ? 4 : 0;
+    std::size_t len = c < 0x80         ? 1
+                      : (c >> 5) == 6  ? 2
+                      : (c >> 4) == 14 ? 3
+                      : (c >> 3) == 30 ? 4
+                                       : 0;
     if (len == 0 || i + len > s.size() || (len == 2 && c < 0xC2)) return false;
     for (std::size_t k = 1; k < len; ++k)
       if ((static_cast<unsigned char>(s[i + k]) & 0xC0) != 0x80) return false;
@@ -168,20 +175,24 @@ TEST(ScreenSvg, DivergingColours) {
     double r, limit;
     const char* colour;
   };
-  for (const Case& c : {Case{0.0, 1.0, "#ffffff"}, Case{-1.0, 1.0, "#2166ac"}, Case{1.0, 1.0, "#b2182b"},
-                        Case{-0.5, 1.0, "#92c5de"}, Case{0.5, 1.0, "#f4a582"}, Case{0.25, 0.5, "#f4a582"},
-                        Case{-3.0, 1.0, "#2166ac"}, Case{0.75, 1.0, "#d35f57"}, Case{kNaN, 1.0, "#d9d9d9"}}) {
+  for (const Case& c :
+       {Case{0.0, 1.0, "#ffffff"}, Case{-1.0, 1.0, "#2166ac"}, Case{1.0, 1.0, "#b2182b"},
+        Case{-0.5, 1.0, "#92c5de"}, Case{0.5, 1.0, "#f4a582"}, Case{0.25, 0.5, "#f4a582"},
+        Case{-3.0, 1.0, "#2166ac"}, Case{0.75, 1.0, "#d35f57"}, Case{kNaN, 1.0, "#d9d9d9"}}) {
     EXPECT_EQ(colour_of(c.r, c.limit), c.colour) << c.r;
   }
   // blue below 0, red above, paler towards 0
   for (double r = 0.05; r <= 1.0; r += 0.05) {
     const std::string pos = colour_of(r), neg = colour_of(-r);
-    const int red_pos = std::stoi(pos.substr(1, 2), nullptr, 16), blue_pos = std::stoi(pos.substr(5, 2), nullptr, 16);
-    const int red_neg = std::stoi(neg.substr(1, 2), nullptr, 16), blue_neg = std::stoi(neg.substr(5, 2), nullptr, 16);
+    const int red_pos = std::stoi(pos.substr(1, 2), nullptr, 16),
+              blue_pos = std::stoi(pos.substr(5, 2), nullptr, 16);
+    const int red_neg = std::stoi(neg.substr(1, 2), nullptr, 16),
+              blue_neg = std::stoi(neg.substr(5, 2), nullptr, 16);
     EXPECT_GT(red_pos, blue_pos) << r;
     EXPECT_LT(red_neg, blue_neg) << r;
     const std::string paler = colour_of(r - 0.05);
-    EXPECT_GE(std::stoi(paler.substr(3, 2), nullptr, 16), std::stoi(pos.substr(3, 2), nullptr, 16)) << r;
+    EXPECT_GE(std::stoi(paler.substr(3, 2), nullptr, 16), std::stoi(pos.substr(3, 2), nullptr, 16))
+        << r;
   }
 }
 
@@ -225,7 +236,8 @@ std::vector<ScreenPanel> made_up_panels(const std::vector<ScreenWindow>& ws, int
 TEST(ScreenSvg, OneCellPerWindowInTheColourOfItsR) {
   const std::vector<ScreenWindow> ws = screen_windows(2, 12);
   std::vector<ScreenPanel> panels = made_up_panels(ws, 2);
-  panels[0].station = "Fir <ridge> & \"M\xC3\xBCnchen\" \x01 \xFF\xFE end";  // markup, UTF-8, bad bytes
+  panels[0].station =
+      "Fir <ridge> & \"M\xC3\xBCnchen\" \x01 \xFF\xFE end";  // markup, UTF-8, bad bytes
   ScreenPicture pic{"CAN001 Big Bend & co", "Pearson", "Fisher's z", 2};
   const std::string svg = screen_svg(ws, 2, 12, panels, pic);
   std::vector<Element> all;
@@ -281,9 +293,10 @@ TEST(ScreenSvg, TwelvePanelsAndTheCountOfTheRest) {
   EXPECT_EQ(of_class(all, "best").size(), kScreenPanels);
   EXPECT_NE(svg.find("28 more stations in the csv"), std::string::npos);
   ScreenPicture one{"X", "Pearson", "Fisher's z", 13};
-  EXPECT_NE(screen_svg(ws, 3, 18, std::vector<ScreenPanel>(panels.begin(), panels.begin() + 13), one)
-                .find("1 more station in the csv"),
-            std::string::npos);
+  EXPECT_NE(
+      screen_svg(ws, 3, 18, std::vector<ScreenPanel>(panels.begin(), panels.begin() + 13), one)
+          .find("1 more station in the csv"),
+      std::string::npos);
 }
 
 TEST(ScreenSvg, PanelsWithoutAnyR) {

@@ -2,13 +2,13 @@
 // found by that window, in the previous year, across the year boundary and
 // in the current year; the pairing of years follows the mask's labels; gaps
 // in the chronology, missing months and too few common years.
+#include "collect/screen.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <limits>
 #include <vector>
-
-#include "collect/screen.h"
 
 namespace versel {
 namespace {
@@ -96,7 +96,9 @@ TEST(Screen, ValuesArePairedByTheMasksLabels) {
   ScreenWork work;
   std::vector<Correlation> out;
   screen_station(d, -999.9f, c, ws, s, ResampleDraws{}, work, out);
-  const auto at = [&](const ScreenWindow& w) { return out[static_cast<std::size_t>(&w - ws.data())]; };
+  const auto at = [&](const ScreenWindow& w) {
+    return out[static_cast<std::size_t>(&w - ws.data())];
+  };
   EXPECT_NEAR(at(jun1).r, 1.0, 1e-12);
   EXPECT_EQ(at(jun1).n, 59);
   c.first_year -= 1;  // year t now holds June of year t

@@ -1,13 +1,14 @@
 // The windows of a screen: their count, names, masks and first months, each
 // mask read back by the mask's own rules, and each window's values against
 // the reduction run on its mask (labels, missing months, --min-months).
+#include "collect/windows.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <string>
 #include <vector>
 
-#include "collect/windows.h"
 #include "mask/mask_check.h"
 #include "mask/reduction.h"
 #include "mask/variable_names.h"
@@ -26,10 +27,11 @@ TEST(ScreenWindows, CountsOfEveryShape) {
     int span, max_months;
     std::size_t count;
   };
-  for (const Case& c : {Case{2, 12, 222}, Case{1, 12, 78}, Case{1, 24, 78}, Case{2, 1, 24},
-                        Case{3, 24, 588}, Case{5, 24, 1164}, Case{0, 12, 0}, Case{6, 12, 0},
-                        Case{2, 0, 0}, Case{2, 25, 0}}) {
-    EXPECT_EQ(screen_windows(c.span, c.max_months).size(), c.count) << c.span << " " << c.max_months;
+  for (const Case& c :
+       {Case{2, 12, 222}, Case{1, 12, 78}, Case{1, 24, 78}, Case{2, 1, 24}, Case{3, 24, 588},
+        Case{5, 24, 1164}, Case{0, 12, 0}, Case{6, 12, 0}, Case{2, 0, 0}, Case{2, 25, 0}}) {
+    EXPECT_EQ(screen_windows(c.span, c.max_months).size(), c.count)
+        << c.span << " " << c.max_months;
   }
   // by length, then by first month
   std::vector<ScreenWindow> ws = screen_windows(2, 12);
@@ -143,7 +145,7 @@ TEST(WindowValues, PreviousYearAndAcrossTheYearBoundary) {
 TEST(WindowValues, MissingMonthsUnderTheMinMonthsRule) {
   std::vector<float> months = coded_months(3);
   const float flag = -999.9f;
-  months[12 + 5] = flag;                                      // June of line 1
+  months[12 + 5] = flag;                                     // June of line 1
   months[12 + 6] = std::numeric_limits<float>::quiet_NaN();  // July of line 1
   const std::vector<ScreenWindow> ws = screen_windows(2, 12);
   const ScreenWindow& jja = *find_window(ws, 17, 3);

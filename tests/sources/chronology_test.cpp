@@ -3,6 +3,8 @@
 // early years, several chronologies, the statistics line; tables in every
 // separator; the kind told by the lines; and the failures with their line
 // numbers.
+#include "sources/chronology.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -11,8 +13,6 @@
 #include <fstream>
 #include <string>
 #include <vector>
-
-#include "sources/chronology.h"
 
 namespace versel {
 namespace {
@@ -70,8 +70,17 @@ const std::string kHeaders =
 TEST(Crn, HeadersDecadePlacesAndStatistics) {
   std::string text = kHeaders;
   // the first line keeps decade places: 1570-1572 hold 9990
-  text += crn("CAN001", 1570, {{9990, 0}, {9990, 0}, {9990, 0}, {933, 3}, {1012, 4}, {1100, 4},
-                               {9990, 0}, {870, 5}, {1000, 5}, {1001, 5}});
+  text += crn("CAN001", 1570,
+              {{9990, 0},
+               {9990, 0},
+               {9990, 0},
+               {933, 3},
+               {1012, 4},
+               {1100, 4},
+               {9990, 0},
+               {870, 5},
+               {1000, 5},
+               {1001, 5}});
   text += crn("CAN001", 1580, run(1000, 10));
   text += crn("CAN001", 1590, {{1200, 12}, {1300, 12}, {9990, 0}, {9990, 0}});
   text += "CAN001    23  0.61  0.21  0.28  1.002   23.05   24.12   12\n";
@@ -101,21 +110,43 @@ TEST(Crn, FirstLinesInsideTheirDecade) {
     std::vector<double> values;
   };
   const std::vector<Case> cases = {
-      {"pairs from the line's year", crn("AB", 1573, run(900, 7)), 1573,
+      {"pairs from the line's year",
+       crn("AB", 1573, run(900, 7)),
+       1573,
        {0.9, 0.901, 0.902, 0.903, 0.904, 0.905, 0.906}},
-      {"fewer pairs than the decade's years", crn("AB", 1573, run(900, 3)), 1573,
+      {"fewer pairs than the decade's years",
+       crn("AB", 1573, run(900, 3)),
+       1573,
        {0.9, 0.901, 0.902}},
       {"decade places, 9990 before the year",
-       crn("AB", 1573, {{9990, 0}, {9990, 0}, {9990, 0}, {900, 1}, {901, 1}}), 1573, {0.9, 0.901}},
+       crn("AB", 1573, {{9990, 0}, {9990, 0}, {9990, 0}, {900, 1}, {901, 1}}),
+       1573,
+       {0.9, 0.901}},
       {"decade places, blanks before the year",
-       crn("AB", 1576, {{kBlank, 0}, {kBlank, 0}, {kBlank, 0}, {kBlank, 0}, {kBlank, 0},
-                        {kBlank, 0}, {900, 1}, {901, 1}, {902, 1}, {903, 1}}),
-       1576, {0.9, 0.901, 0.902, 0.903}},
-      {"a year below 1000", crn("AB", 953, run(900, 7)), 953,
+       crn("AB", 1576,
+           {{kBlank, 0},
+            {kBlank, 0},
+            {kBlank, 0},
+            {kBlank, 0},
+            {kBlank, 0},
+            {kBlank, 0},
+            {900, 1},
+            {901, 1},
+            {902, 1},
+            {903, 1}}),
+       1576,
+       {0.9, 0.901, 0.902, 0.903}},
+      {"a year below 1000",
+       crn("AB", 953, run(900, 7)),
+       953,
        {0.9, 0.901, 0.902, 0.903, 0.904, 0.905, 0.906}},
-      {"a negative decade holds -10..-1", crn("AB", -10, run(900, 10)), -10,
+      {"a negative decade holds -10..-1",
+       crn("AB", -10, run(900, 10)),
+       -10,
        {0.9, 0.901, 0.902, 0.903, 0.904, 0.905, 0.906, 0.907, 0.908, 0.909}},
-      {"a negative year inside its decade", crn("AB", -15, run(900, 5)), -15,
+      {"a negative year inside its decade",
+       crn("AB", -15, run(900, 5)),
+       -15,
        {0.9, 0.901, 0.902, 0.903, 0.904}},
   };
   for (const Case& c : cases) {
@@ -151,11 +182,13 @@ TEST(Crn, GapsAndMissingValues) {
 }
 
 TEST(Crn, SeveralChronologiesByCode) {
-  std::string text = kHeaders + crn("CAN001", 1600, run(1000, 10)) + crn("CAN001", 1610, run(1010, 5));
+  std::string text =
+      kHeaders + crn("CAN001", 1600, run(1000, 10)) + crn("CAN001", 1610, run(1010, 5));
   text += "CAN002 1 SECOND SITE\nCAN002 2 x\nCAN002 3 y\n";
   text += crn("CAN002", 1700, run(500, 10));
   text += crn("CAN003", 1800, run(700, 3));  // no header: the code alone starts it
-  EXPECT_EQ(chronology_codes(text, "x.crn"), (std::vector<std::string>{"CAN001", "CAN002", "CAN003"}));
+  EXPECT_EQ(chronology_codes(text, "x.crn"),
+            (std::vector<std::string>{"CAN001", "CAN002", "CAN003"}));
   Read first = read(text);
   ASSERT_TRUE(first.ok);
   EXPECT_EQ(first.c.code, "CAN001");
@@ -163,7 +196,8 @@ TEST(Crn, SeveralChronologiesByCode) {
   Read second = read(text, "x.crn", "CAN002");
   ASSERT_TRUE(second.ok);
   EXPECT_EQ(second.c.title, "SECOND SITE");
-  expect_values(second.c, 1700, {0.5, 0.501, 0.502, 0.503, 0.504, 0.505, 0.506, 0.507, 0.508, 0.509});
+  expect_values(second.c, 1700,
+                {0.5, 0.501, 0.502, 0.503, 0.504, 0.505, 0.506, 0.507, 0.508, 0.509});
   Read third = read(text, "x.crn", "CAN003");
   ASSERT_TRUE(third.ok);
   EXPECT_EQ(third.c.title, "");
@@ -171,12 +205,13 @@ TEST(Crn, SeveralChronologiesByCode) {
   Read none = read(text, "x.crn", "CAN004");
   ASSERT_FALSE(none.ok);
   EXPECT_EQ(none.e.line, 0);
-  EXPECT_EQ(error_message(none.e),
-            "the file holds no chronology 'CAN004'; its chronologies: 'CAN001', 'CAN002', 'CAN003'");
+  EXPECT_EQ(
+      error_message(none.e),
+      "the file holds no chronology 'CAN004'; its chronologies: 'CAN001', 'CAN002', 'CAN003'");
   // one code twice, each after its headers (a standard and a residual
   // chronology): the first is taken
-  std::string twice = kHeaders + crn("CAN001", 1600, run(1000, 10)) + kHeaders +
-                      crn("CAN001", 1600, run(2000, 10));
+  std::string twice =
+      kHeaders + crn("CAN001", 1600, run(1000, 10)) + kHeaders + crn("CAN001", 1600, run(2000, 10));
   Read t = read(twice);
   ASSERT_TRUE(t.ok) << error_message(t.e);
   EXPECT_DOUBLE_EQ(t.c.values[0], 1.0);
@@ -192,9 +227,10 @@ TEST(Crn, FailuresWithTheirLines) {
   };
   const std::string good = crn("BAD", 1900, run(1000, 10));
   const std::vector<Case> cases = {
-      {"a value that is no number inside the data", good + "BAD   1910 900  1 9x1  1\n" + crn("BAD", 1920, run(1000, 2)),
-       2, "line 2: the value of pair 2 (columns 18-21) is ' 9x1', not a whole number (a line "
-          "inside the data lines of chronology 'BAD')"},
+      {"a value that is no number inside the data",
+       good + "BAD   1910 900  1 9x1  1\n" + crn("BAD", 1920, run(1000, 2)), 2,
+       "line 2: the value of pair 2 (columns 18-21) is ' 9x1', not a whole number (a line "
+       "inside the data lines of chronology 'BAD')"},
       {"a bad depth", good + "BAD   1910 900  1 901 -1\n", 2,
        "line 2: the sample depth of pair 2 (columns 22-24) is ' -1', not a whole number from 0"},
       {"four lines before the data", "one\ntwo\nthree\nfour\n" + good, 4,
@@ -234,11 +270,13 @@ TEST(Table, EverySeparatorTitlesAndMarks) {
       {"semicolons, decimal commas", "Site: Fir ridge\nYear;Index\n1950;0,93\n1951;\n1952;1,25\n",
        "Index", "Site: Fir ridge"},
       {"blanks, no titles", "  1950   0.93\n1951 NaN\n\n# a comment\n1952 1.25\n", "", ""},
-      {"tabs and quotes with depth", "\"year\"\t\"crn\"\t\"samp.depth\"\n\"1950\"\t0.93\t4\n1951\t-\t\n1952\t1.25\t6\n",
-       "crn", ""},
-      {"a title of one field", "my chronology\n1950 0.93\n1951 -\n1952 1.25\n", "", "my chronology"},
-      {"R's row names, separators left at the end", "\"\",\"CAM\",\n\"1950\",0.93,,\n1951,NA,\n1952,1.25,,,\n",
-       "CAM", ""},
+      {"tabs and quotes with depth",
+       "\"year\"\t\"crn\"\t\"samp.depth\"\n\"1950\"\t0.93\t4\n1951\t-\t\n1952\t1.25\t6\n", "crn",
+       ""},
+      {"a title of one field", "my chronology\n1950 0.93\n1951 -\n1952 1.25\n", "",
+       "my chronology"},
+      {"R's row names, separators left at the end",
+       "\"\",\"CAM\",\n\"1950\",0.93,,\n1951,NA,\n1952,1.25,,,\n", "CAM", ""},
   };
   for (const Case& c : cases) {
     Read r = read(c.text, "chron.csv");
@@ -274,7 +312,8 @@ TEST(Table, Failures) {
        "sample depth"},
       {"a year that is no whole number", "1950 1\n1950.5 2\n", 2,
        "line 2: the year '1950.5' is not a whole number from -99999 to 99999"},
-      {"a bad depth", "1950 1 -3\n", 1, "line 1: the sample depth '-3' is not a whole number from 0"},
+      {"a bad depth", "1950 1 -3\n", 1,
+       "line 1: the sample depth '-3' is not a whole number from 0"},
       {"four titles", "a\nb\nc\nd\n1950 1\n", 4,
        "line 4: a row of 1 field: a chronology table holds a year, a value and optionally a "
        "sample depth (at most three title lines come before the first row)"},
@@ -306,7 +345,8 @@ TEST(ChronologyKind, ToldByTheLinesThenByTheName) {
 }
 
 TEST(ChronologyFile, LoadedFromDiskOrTheSystemsReason) {
-  const std::filesystem::path dir = std::filesystem::temp_directory_path() / "versel_chronology_test";
+  const std::filesystem::path dir =
+      std::filesystem::temp_directory_path() / "versel_chronology_test";
   std::filesystem::create_directories(dir);
   const std::string path = (dir / "site.crn").string();
   {
