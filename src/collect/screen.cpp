@@ -166,6 +166,25 @@ void screen_station(const StationData& d, float flag, const Chronology& c,
   }
 }
 
+void correlate_variables(const Station& st, float flag, const Chronology& c,
+                         const CorrelationSettings& s, const ResampleDraws& draws, ScreenWork& w,
+                         std::vector<Correlation>& out) {
+  out.assign(static_cast<std::size_t>(std::max(st.NCV, 0)), Correlation{});
+  if (st.NYC < 1 || st.NCV < 1) return;
+  const auto years = static_cast<std::size_t>(st.NYC);
+  if (w.values.size() < years) w.values.resize(years);
+  w.chronology.resize(years);
+  for (std::size_t i = 0; i < years; ++i)
+    w.chronology[i] = c.at(st.IFC + static_cast<std::int32_t>(i));
+  for (std::size_t v = 0; v < out.size(); ++v) {
+    for (std::size_t i = 0; i < years; ++i) {
+      const float y = st.year(static_cast<std::int32_t>(i))[v];
+      w.values[i] = y == flag ? std::numeric_limits<double>::quiet_NaN() : y;
+    }
+    correlate(w.values.data(), w.chronology.data(), years, s, &draws, w.correlation, out[v]);
+  }
+}
+
 std::ptrdiff_t best_window(const std::vector<Correlation>& results) {
   std::ptrdiff_t best = -1;
   double top = -1.0;

@@ -51,6 +51,14 @@ void screen_station(const StationData& d, float flag, const Chronology& c,
                     const std::vector<ScreenWindow>& windows, const ScreenSettings& s,
                     const ResampleDraws& draws, ScreenWork& w, std::vector<Correlation>& out);
 
+// The correlation of the chronology with each climate variable of a
+// reduced station (--chronology with a mask): out[v] for variable v, its
+// value of output year i (NCV values a year, `flag` where missing) paired
+// with the chronology's year IFC + i. Settings and draws as for the screen.
+void correlate_variables(const Station& st, float flag, const Chronology& c,
+                         const CorrelationSettings& s, const ResampleDraws& draws, ScreenWork& w,
+                         std::vector<Correlation>& out);
+
 // The index of the window of largest |r|, the first of equal ones; -1 when
 // every correlation is missing.
 std::ptrdiff_t best_window(const std::vector<Correlation>& results);

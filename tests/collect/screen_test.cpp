@@ -3,6 +3,8 @@
 // in the current year; the pairing of years follows the mask's labels; gaps
 // in the chronology, missing months and too few common years.
 #include "collect/screen.h"
+#include "mask/mask_check.h"
+#include "mask/reduction.h"
 
 #include <gtest/gtest.h>
 
@@ -184,6 +186,45 @@ TEST(Screen, OwnPassAgreesWithTheValuesCorrelated) {
       ++compared;
     }
     EXPECT_GT(compared, 400) << min_months;
+  }
+}
+
+// --chronology with a mask: the mask's variables, reduced by the
+// reduction, correlate as the screen's windows of the same months do (to
+// float rounding: the reduction sums floats).
+TEST(Screen, VariablesOfAMaskCorrelateAsTheirWindows) {
+  StationData d = made_up_station(1931, 60, 13u);
+  d.months[12 * 10 + 6] = -999.9f;
+  const std::vector<ScreenWindow> ws = screen_windows(2, 12);
+  const Chronology c = following(d, window_named(ws, "JJA-1_avg"), 1925, 1995, 0.4, 8u);
+  const char* text = "000001130000000011300000";  // JJA-1_avg, MJJ_avg
+  const Mask mask = mask_from_text(text);
+  const MaskShape shape = analyse_mask(mask);
+  const OutputYears oy = output_years(d.year_lines(), d.first_year, shape);
+  Station st;
+  st.IFC = oy.IFC;
+  st.NYC = oy.NYC;
+  form_variables(d.months, oy.NYC, mask, shape, -999.9f, st, 0);
+  ScreenSettings s;
+  ScreenWork work;
+  std::vector<Correlation> vars, windows;
+  for (int boot : {0, 200}) {
+    s.correlation.bootstrap = boot;
+    const ResampleDraws draws = screen_draws(c, s, 3);
+    correlate_variables(st, -999.9f, c, s.correlation, draws, work, vars);
+    screen_station(d, -999.9f, c, ws, s, draws, work, windows);
+    ASSERT_EQ(vars.size(), 2u);
+    const auto at = [&](const char* name) {
+      return windows[static_cast<std::size_t>(&window_named(ws, name) - ws.data())];
+    };
+    const Correlation jja1 = at("JJA-1_avg"), mjj = at("MJJ_avg");
+    EXPECT_EQ(vars[0].n, jja1.n);
+    EXPECT_EQ(vars[0].n, 58);  // 59 output years, one July missing
+    EXPECT_NEAR(vars[0].r, jja1.r, 1e-6);
+    EXPECT_NEAR(vars[0].low, jja1.low, 1e-5);
+    EXPECT_NEAR(vars[1].r, mjj.r, 1e-6);
+    EXPECT_NEAR(vars[1].p, mjj.p, 1e-5);
+    EXPECT_EQ(vars[1].n, mjj.n);
   }
 }
 
