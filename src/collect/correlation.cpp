@@ -167,40 +167,56 @@ std::size_t pearson_resamples(CorrelationWork& w, std::size_t n, int resamples,
   return kept;
 }
 
-// The ranks within a resample of the pairs in `order` (sorted by value v),
-// pair j drawn count[j] times, centred on the mean rank (n + 1) / 2.
-void resample_ranks(const std::uint32_t* order, const double* v, const std::uint32_t* count,
-                    std::size_t n, double* rank) {
+// The ranks within a resample, centred on the mean rank (n + 1) / 2, of n
+// pairs taken in the order of their value: walk[k] is where the k-th
+// smallest pair's count and rank are kept, ties[k] tells whether it ties
+// with the next, and a pair drawn count times holds count places.
+void resample_ranks(const std::uint32_t* walk, const std::uint8_t* ties,
+                    const std::uint32_t* count, std::size_t n, double* rank) {
   const double mean = (static_cast<double>(n) + 1.0) / 2.0;
   double below = 0.0;  // draws of smaller values
-  std::size_t i = 0;
-  while (i < n) {
-    std::size_t j = i;
-    double drawn = count[order[i]];
-    while (j + 1 < n && v[order[j + 1]] == v[order[i]]) drawn += count[order[++j]];
+  double drawn = 0.0;  // draws of the values tied so far
+  std::size_t group = 0;
+  for (std::size_t k = 0; k < n; ++k) {
+    drawn += count[walk[k]];
+    if (ties[k]) continue;
     const double r = below + (drawn + 1.0) / 2.0 - mean;
-    for (std::size_t k = i; k <= j; ++k) rank[order[k]] = r;
+    for (std::size_t g = group; g <= k; ++g) rank[walk[g]] = r;
     below += drawn;
-    i = j + 1;
+    drawn = 0.0;
+    group = k + 1;
   }
 }
 
-// Spearman's r of every resample into w.boot: the ranks of each resample
-// from the pairs' orders w.ox and w.oy (sorted once, by average_ranks) and
-// how often each pair is drawn.
+// Spearman's r of every resample into w.boot, from the pairs' orders w.ox
+// and w.oy (sorted once, by average_ranks) and how often each pair is
+// drawn. The pairs are kept in the order of x, so that x's ranks come from
+// a plain walk; y's walk goes through y's order in those places.
 std::size_t spearman_resamples(CorrelationWork& w, std::size_t n, int resamples,
                                const ResampleDraws& draws) {
+  w.place.resize(n);
+  w.walk_x.resize(n);
+  w.walk_y.resize(n);
+  w.ties_x.resize(n);
+  w.ties_y.resize(n);
+  for (std::size_t k = 0; k < n; ++k) {
+    w.place[w.ox[k]] = static_cast<std::uint32_t>(k);
+    w.walk_x[k] = static_cast<std::uint32_t>(k);
+    w.ties_x[k] = k + 1 < n && w.x[w.ox[k]] == w.x[w.ox[k + 1]];
+    w.ties_y[k] = k + 1 < n && w.y[w.oy[k]] == w.y[w.oy[k + 1]];
+  }
+  for (std::size_t k = 0; k < n; ++k) w.walk_y[k] = w.place[w.oy[k]];
   const auto n32 = static_cast<std::uint32_t>(n);
   std::size_t kept = 0;
   for (int b = 0; b < resamples; ++b) {
     const std::uint32_t* row = draws.row(b);
     std::fill(w.count.begin(), w.count.begin() + static_cast<std::ptrdiff_t>(n), 0u);
-    for (std::size_t i = 0; i < n; ++i) ++w.count[draw_index(row[i], n32)];
-    resample_ranks(w.ox.data(), w.x.data(), w.count.data(), n, w.rx.data());
-    resample_ranks(w.oy.data(), w.y.data(), w.count.data(), n, w.ry.data());
+    for (std::size_t i = 0; i < n; ++i) ++w.count[w.place[draw_index(row[i], n32)]];
+    resample_ranks(w.walk_x.data(), w.ties_x.data(), w.count.data(), n, w.rx.data());
+    resample_ranks(w.walk_y.data(), w.ties_y.data(), w.count.data(), n, w.ry.data());
     double sxx = 0.0, syy = 0.0, sxy = 0.0;
-    for (std::size_t j = 0; j < n; ++j) {
-      const double c = w.count[j], dx = w.rx[j], dy = w.ry[j];
+    for (std::size_t k = 0; k < n; ++k) {
+      const double c = w.count[k], dx = w.rx[k], dy = w.ry[k];
       sxx += c * dx * dx;
       syy += c * dy * dy;
       sxy += c * dx * dy;

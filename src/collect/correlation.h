@@ -63,6 +63,8 @@ struct CorrelationWork {
   std::vector<double> rx, ry;         // ranks
   std::vector<std::uint32_t> ox, oy;  // the pairs in order of x and of y
   std::vector<std::uint32_t> count;   // how often a resample draws each pair
+  std::vector<std::uint32_t> place, walk_x, walk_y;  // Spearman's resamples: pairs in x's order
+  std::vector<std::uint8_t> ties_x, ties_y;
   std::vector<double> boot;           // the resamples' r
   std::vector<double> log_beta;       // log B((n-2)/2, 1/2) by n, NaN until needed
 };
