@@ -6,8 +6,8 @@
 // The generator is xoshiro256** (Blackman and Vigna), its four words of
 // state filled from the seed by splitmix64. A draw of a year among n is the
 // top 32 bits of a 64-bit output times n, shifted down by 32: for the n of a
-// chronology (below 2^16) the draws are uniform to better than one part in
-// 2^16 of a year's chance.
+// chronology (below 2^16) the draws are uniform to within a relative
+// 2^-16 of a year's chance.
 #pragma once
 
 #include <cstdint>

@@ -133,13 +133,13 @@ TEST(WindowValues, PreviousYearAndAcrossTheYearBoundary) {
   std::vector<double> mam = values_of(months, -999.9f, *find_window(ws, 14, 3), 0);
   EXPECT_DOUBLE_EQ(mam[0], 3.0);
   EXPECT_DOUBLE_EQ(mam[3], 303.0);
-  // a part of the station: lines 1 and 2 only
+  // a stretch of the station: lines 1 and 2 only
   MonthSums s;
   month_sums(months.data(), months.size(), -999.9f, s);
-  double part[2];
-  window_values(s, *find_window(ws, 5, 3), 0, 1, 3, part);
-  EXPECT_DOUBLE_EQ(part[0], 6.0);
-  EXPECT_DOUBLE_EQ(part[1], 106.0);
+  double stretch[2];
+  window_values(s, *find_window(ws, 5, 3), 0, 1, 3, stretch);
+  EXPECT_DOUBLE_EQ(stretch[0], 6.0);
+  EXPECT_DOUBLE_EQ(stretch[1], 106.0);
 }
 
 TEST(WindowValues, MissingMonthsUnderTheMinMonthsRule) {
