@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
@@ -331,6 +332,50 @@ TEST(Table, Failures) {
   Read r = read("year,std\n1950,1\n", "c.csv", "res");
   ASSERT_FALSE(r.ok);
   EXPECT_EQ(error_message(r.e), "the file holds no chronology 'res'; its chronologies: 'std'");
+}
+
+// Files cut and spliced at random from good ones: every one is read or
+// refused with a line number within the file, and a chronology read holds
+// only numbers or NaN, a value at both ends.
+TEST(ChronologyFile, MangledFilesAreReadOrRefusedCleanly) {
+  const std::string crn_text = kHeaders + crn("CAN001", 1570, {{9990, 0}, {933, 3}, {1012, 4}}) +
+                               crn("CAN001", 1580, run(1000, 10)) + crn("X", -10, run(990, 10)) +
+                               "CAN001    23  0.61  0.21\n";
+  const std::string table_text = "year;index\n1950;0,93\n1951;NA\n1953;1,25;4\n";
+  unsigned state = 7u;
+  auto next = [&state](unsigned n) {
+    state = state * 1103515245u + 12345u;
+    return (state >> 8) % n;
+  };
+  int read_ok = 0;
+  for (int round = 0; round < 3000; ++round) {
+    std::string t = next(2) ? crn_text : table_text;
+    for (int k = 0, edits = 1 + static_cast<int>(next(4)); k < edits; ++k) {
+      const std::size_t at = next(static_cast<unsigned>(t.size()));
+      switch (next(4)) {
+        case 0: t.erase(at, next(12)); break;
+        case 1: t.insert(at, 1, "0123456789 -.,;\t\nx\x01\xff"[next(21)]); break;
+        case 2: t[at] = static_cast<char>(next(256)); break;
+        default: t.insert(at, t.substr(next(static_cast<unsigned>(t.size())), next(40))); break;
+      }
+    }
+    Chronology c;
+    ChronologyError e;
+    const bool ok = read_chronology(t, next(2) ? "m.crn" : "m.txt", "", c, e);
+    if (!ok) {
+      EXPECT_GE(e.line, 0);
+      EXPECT_LE(e.line, static_cast<std::int64_t>(std::count(t.begin(), t.end(), '\n')) + 1);
+      EXPECT_FALSE(error_message(e).empty());
+      continue;
+    }
+    ++read_ok;
+    ASSERT_FALSE(c.values.empty());
+    EXPECT_EQ(c.values.size(), c.depth.size());
+    EXPECT_FALSE(std::isnan(c.values.front()));
+    EXPECT_FALSE(std::isnan(c.values.back()));
+    for (double v : c.values) EXPECT_TRUE(std::isnan(v) || std::isfinite(v));
+  }
+  EXPECT_GT(read_ok, 300);
 }
 
 TEST(ChronologyKind, ToldByTheLinesThenByTheName) {
