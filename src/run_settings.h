@@ -39,6 +39,7 @@ struct RunSettings {
   FixedText<kMaskLength> MASK{};            // the climate mask
   // valid months an average season needs; 0: all of them
   std::int32_t min_months = 0;
+  bool scan_outliers = false;  // look for values that may be an undeclared flag
 };
 
 // Fills a text with blanks over its whole length.

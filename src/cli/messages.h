@@ -198,5 +198,21 @@ inline constexpr std::string_view kMsgYears = "years {} to {}";
 inline constexpr std::string_view kMsgVariables = "{} climate variables";
 inline constexpr std::string_view kMsgOneVariable = "1 climate variable";
 inline constexpr std::string_view kMsgTwoFiles = "{} and {}";
+// After the files: the months a layout took as missing by its sentinels.
+inline constexpr std::string_view kMsgTakenAsMissing = "{}; {} taken as missing";
+
+// A value that may be an undeclared flag (after the summary line):
+//   "999.9 stands in 36 months as the largest value, 98 median absolute
+//   deviations above the median 12.3; if it marks missing months, give
+//   --flag 999.9"
+inline constexpr std::string_view kMsgOutlier =
+    "{} stands in {} months as the {} value, {} median absolute deviations {} the median {}; "
+    "if it marks missing months, give {}";
+inline constexpr std::string_view kMsgOutlierNegative =
+    "{} stands in {} months as the only negative value among {} months; if it marks missing "
+    "months, give {}";
+inline constexpr std::string_view kMsgOutlierFlag = "--flag {}";
+inline constexpr std::string_view kMsgOutlierFormat =
+    "--format '{}' --flag {} --header-format '{}' instead of --data-set {}";
 
 }  // namespace versel

@@ -25,6 +25,7 @@
 #include "sources/coordinates.h"
 #include "sources/data_lines.h"
 #include "sources/layout_messages.h"
+#include "sources/fields.h"
 #include "sources/station_reader.h"
 #include "sources/table_layout.h"
 #include "mask/mask_check.h"
@@ -123,6 +124,8 @@ StationSource table_source(RunSettings& s, const CliRequest& request, const std:
   r.coords = coords;
   TableSettings settings;
   settings.flag = s.FLAG;
+  settings.flag_given = request.flag.has_value();
+  settings.sentinels = &r.sentinels;
   LayoutFault fault;
   if (!read_table_file(file, settings, r.table, fault)) {
     if (fault.line == 0) fail_run({fault.reason});
@@ -160,12 +163,38 @@ void refuse_empty_run(const RunSettings& s, const CliRequest& request, const Run
   }
 }
 
+// The lines that name a value that may be an undeclared flag, and the
+// options that would declare it.
+std::string outlier_lines(const std::string& file, const RunSettings& s, const RunTotals& totals) {
+  std::string text;
+  for (const Outlier& o : totals.outliers) {
+    const std::string value = number_text(o.value);
+    std::string option = compose(kMsgOutlierFlag, {value});
+    if (const DataSet* row = known_data_set(s.IFMT))
+      option = compose(kMsgOutlierFormat,
+                       {trimmed(s.FRM), value, row->frm3, std::to_string(s.IFMT)});
+    char deviations[32];
+    std::snprintf(deviations, sizeof deviations, "%.0f", o.deviations);
+    text += std::string(kUsagePrefix) + shown_name(file) + ": " +
+            (o.only_negative
+                 ? compose(kMsgOutlierNegative,
+                           {value, std::to_string(o.count), std::to_string(o.months), option})
+                 : compose(kMsgOutlier, {value, std::to_string(o.count),
+                                         o.largest ? "largest" : "smallest", deviations,
+                                         o.largest ? "above" : "below", number_text(o.median),
+                                         option})) +
+            "\n";
+  }
+  return text;
+}
+
 // One FILE, from the open of its data file to the commit of its outputs, in
 // the order of the dialogue: data file, output names checked, outputs
 // created, the known data set's first line, the processing, the closes and
 // the commit. A failure raises RunFailure.
 RunTotals run_file(const RunSettings& base, const CliRequest& request, const std::string& file,
-                   const FileOutputs& out, const KeptFiles& kept, const CoordinateTable* coords) {
+                   const FileOutputs& out, const KeptFiles& kept, const CoordinateTable* coords,
+                   std::string& notes) {
   RunSettings s = base;
   assign(s.INFILE, file);  // as the dialogue would hold it; nothing below reads it
   open(kDataUnit, file, OpenStatus::old);
@@ -184,6 +213,8 @@ RunTotals run_file(const RunSettings& base, const CliRequest& request, const std
   StationSource source = source_of(s, request, file, coords);
   RunTotals totals = collect_and_write(s, source);
   refuse_empty_run(s, request, totals);
+  if (const SentinelTally* sentinels = sentinels_of(source); sentinels && sentinels->total() > 0)
+    totals.taken_as_missing = sentinel_text(*sentinels);
   // stations without coordinates matter where they are looked up or written
   if (!request.layout_name.empty() && (coords != nullptr || s.FMTCTRL != kTsf))
     totals.without_coordinates = totals.stations_without_coordinates;
@@ -191,6 +222,7 @@ RunTotals run_file(const RunSettings& base, const CliRequest& request, const std
   if (!out.key.empty()) close(kKeyUnit);
   close(kSeaUnit);
   commit_outputs();
+  notes = outlier_lines(file, s, totals);
   return totals;
 }
 
@@ -222,6 +254,7 @@ RunSettings settings_of(const CliRequest& r) {
   }
   s.MASK = mask_from_text(r.mask);
   s.min_months = r.min_months;
+  s.scan_outliers = true;
   return s;
 }
 
@@ -246,7 +279,10 @@ std::string summary_text(const RunTotals& totals, int variables, const FileOutpu
   std::string files = outputs.sea == kStandardOutput ? std::string(kMsgStandardOutput)
                                                      : shown_name(outputs.sea);
   if (!outputs.key.empty()) files = compose(kMsgTwoFiles, {files, shown_name(outputs.key)});
-  return compose(kMsgSummary, {stations, years, count, files});
+  std::string text = compose(kMsgSummary, {stations, years, count, files});
+  if (!totals.taken_as_missing.empty())
+    text = compose(kMsgTakenAsMissing, {text, totals.taken_as_missing});
+  return text;
 }
 
 int run_command_line(std::span<const char* const> args) {
@@ -299,14 +335,15 @@ int run_command_line(std::span<const char* const> args) {
     std::vector<std::string> failed;
     if (progress) start_progress(shown_name(file));
     try {
-      RunTotals totals = run_file(base, request, file, out, kept, coords);
+      std::string notes;
+      RunTotals totals = run_file(base, request, file, out, kept, coords, notes);
       end_progress();
       for (const std::string& name : {out.sea, out.key})
         if (!name.empty() && name != kStandardOutput)
           if (std::optional<FileId> id = identity(name)) kept.written.emplace(*id, file);
       if (!request.quiet)
         to_standard_error(std::string(kUsagePrefix) + shown_name(file) + ": " +
-                          summary_text(totals, variables, out) + "\n");
+                          summary_text(totals, variables, out) + "\n" + notes);
       continue;
     } catch (const RunFailure& f) {
       failed = failure_lines_of(f);

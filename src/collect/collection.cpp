@@ -73,8 +73,15 @@ RunTotals collect_and_write(const RunSettings& s, StationSource& source) {
     std::fill_n(t.MATRIX.column(c), t.MATRIX.rows, s.FLAG);
   if (s.FMTCTRL == kMat) write_mat(s, t);
   if (s.FMTCTRL == kGrd) write_grd(s, t);
-  return RunTotals{t.NGRID,     t.labelled,           t.first_label, t.last_label,
-                   t.longest, t.without_coordinates, std::nullopt};
+  RunTotals totals;
+  totals.stations = t.NGRID;
+  totals.labelled = t.labelled;
+  totals.first_label = t.first_label;
+  totals.last_label = t.last_label;
+  totals.longest = t.longest;
+  totals.stations_without_coordinates = t.without_coordinates;
+  if (s.scan_outliers) totals.outliers = find_outliers(t.outliers);
+  return totals;
 }
 
 }  // namespace versel

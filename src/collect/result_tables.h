@@ -6,7 +6,10 @@
 #include <cstdint>
 #include <memory>
 #include <optional>
+#include <string>
 #include <vector>
+
+#include "collect/outliers.h"
 
 namespace versel {
 
@@ -49,6 +52,7 @@ struct ResultTables {
   std::int32_t last_label = 0;
   std::int32_t longest = 0;             // the most year lines of a station
   std::int64_t without_coordinates = 0;  // stations read without coordinates
+  OutlierScan outliers;                  // with s.scan_outliers: every station's months
 };
 
 // What a run read, for the summary a front end shows at its end.
@@ -59,6 +63,8 @@ struct RunTotals {
   std::int32_t last_label = 0;
   std::int32_t longest = 0;  // the most years of a station, from its first to its last
   std::int64_t stations_without_coordinates = 0;
+  std::vector<Outlier> outliers;  // values that may be an undeclared flag
+  std::string taken_as_missing;   // what the source took as missing by its own rules
   // stations whose coordinates no one gave (a layout's): shown when the run
   // looks coordinates up or writes them
   std::optional<std::int64_t> without_coordinates;

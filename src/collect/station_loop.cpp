@@ -57,11 +57,14 @@ void station_loop(const RunSettings& s, ResultTables& t, StationSource& source) 
   const CsvTable csv = s.FMTCTRL == kCsv ? csv_table(s) : CsvTable{};
   StationData d;
   Station st;
+  st.counting = s.FMTCTRL == kCsv || s.FMTCTRL == kNc;  // the valid months behind each value
+  t.outliers.flag = s.FLAG;
   std::int32_t NGRID = 1;
   for (;; ++NGRID) {
     if (!next_station(source, d)) break;
     if (s.FMTCTRL == kTsf && d.has_header) write_tsf_header(s, padded_line(d.header));
     if (d.months.empty()) break;  // a header at the end, without a station
+    if (s.scan_outliers) scan_months(t.outliers, d.months);
     clired(st, d, s, shape);
     if (s.FMTCTRL == kTsf) write_tsf_station(s, st);
     else if (s.FMTCTRL == kMat) {

@@ -28,13 +28,6 @@ constexpr std::size_t kCsvFieldWidth = 48;
 // The rows of the matrix turned around at once take about this much memory.
 constexpr std::size_t kRowBlockBytes = std::size_t{8} << 20;
 
-// The text of a header line without its blanks at either end.
-std::string_view trimmed_line(std::string_view line) {
-  std::size_t first = line.find_first_not_of(' ');
-  if (first == std::string_view::npos) return {};
-  return line.substr(first, line.find_last_not_of(' ') - first + 1);
-}
-
 // A text field of a csv row: in double quotes, its quotes doubled, when it
 // holds a comma, a quote or a line break (RFC 4180).
 void append_csv_text(std::string& row, std::string_view text) {
@@ -114,7 +107,7 @@ CsvTable csv_table(const RunSettings& s) {
 }
 
 void write_csv_head() {
-  write(file_unit(kSeaUnit), "(a)", {"station,name,lat,lon,year,season,value"});
+  write(file_unit(kSeaUnit), "(a)", {"station,name,lat,lon,year,season,value,n_months"});
 }
 
 void write_csv_station(const RunSettings& s, const CsvTable& csv, std::int32_t NGRID,
@@ -123,7 +116,7 @@ void write_csv_station(const RunSettings& s, const CsvTable& csv, std::int32_t N
   // what the rows of the station share: its number, name and coordinates
   std::string start = std::to_string(NGRID);
   start += ',';
-  if (d.has_header) append_csv_text(start, trimmed_line(d.header));
+  if (d.has_header) append_csv_text(start, d.name);
   start += ',';
   if (d.has_coordinates) append_csv_number(start, d.RLAT, csv.decimals);
   start += ',';
@@ -134,6 +127,7 @@ void write_csv_station(const RunSettings& s, const CsvTable& csv, std::int32_t N
   std::string rows;
   for (std::int32_t i = 0; i < st.NYC; ++i) {
     const float* values = st.year(i);
+    const std::uint8_t* counts = st.N.data() + static_cast<std::size_t>(i) * static_cast<std::size_t>(st.NCV);
     const std::string year = std::to_string(st.IFC + i) + ",";
     for (std::int32_t v = 0; v < st.NCV; ++v) {
       if (!rows.empty()) rows += "\r\n";
@@ -142,6 +136,8 @@ void write_csv_station(const RunSettings& s, const CsvTable& csv, std::int32_t N
       rows += csv.seasons[static_cast<std::size_t>(v)];
       rows += ',';
       if (values[v] != s.FLAG) append_csv_number(rows, values[v], csv.decimals);
+      rows += ',';
+      if (values[v] != s.FLAG) rows += std::to_string(counts[v]);
     }
   }
   write(file_unit(kSeaUnit), "(a)", {rows});

@@ -38,7 +38,8 @@ CsvTable csv_table(const RunSettings& s);
 void write_csv_head();
 
 // One csv row per output year and climate variable of station NGRID:
-// station,name,lat,lon,year,season,value. A missing value, and the
+// station,name,lat,lon,year,season,value,n_months, n_months the valid
+// months behind the value (st.N). A missing value with its count, and the
 // coordinates of a station without them, are empty fields.
 void write_csv_station(const RunSettings& s, const CsvTable& csv, std::int32_t NGRID,
                        const StationData& d, const Station& st);

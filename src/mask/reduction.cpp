@@ -16,8 +16,11 @@ void form_variables(const std::vector<float>& months, std::int32_t nyc, const Ma
   if (static_cast<std::size_t>(nyc - 1) * 12 + static_cast<std::size_t>(shape.NCM) > months.size())
     return;
   st.NCV = shape.NCV;
-  st.Y.resize(static_cast<std::size_t>(nyc) * static_cast<std::size_t>(shape.NCV));
+  const std::size_t values = static_cast<std::size_t>(nyc) * static_cast<std::size_t>(shape.NCV);
+  st.Y.resize(values);
   float* out = st.Y.data();
+  if (st.counting) st.N.resize(values);
+  std::uint8_t* count = st.counting ? st.N.data() : nullptr;
   for (std::int32_t i = 0; i < nyc; ++i) {
     const float* window = months.data() + 12 * static_cast<std::size_t>(i);
     float sm = 0.0f;       // the sum of the valid months of the season being formed
@@ -46,12 +49,10 @@ void form_variables(const std::vector<float>& months, std::int32_t nyc, const Ma
           sm = (sm + v) / static_cast<float>(ncnt);
         } else if (min_months > 0) {
           // the mean of the valid months, when there are enough of them
-          if (v != flag) {
-            sm += v;
-            ++nvalid;
-          }
+          const int valid = nvalid + (v != flag);
+          if (v != flag) sm += v;
           int need = min_months < ncnt ? min_months : ncnt;
-          sm = nvalid >= need && nvalid > 0 ? sm / static_cast<float>(nvalid) : flag;
+          sm = valid >= need && valid > 0 ? sm / static_cast<float>(valid) : flag;
         } else {
           sm = flag;
         }
@@ -60,6 +61,9 @@ void form_variables(const std::vector<float>& months, std::int32_t nyc, const Ma
         sm = flag;
       }
       *out++ = sm;
+      // the valid months behind the value: all of them, or with min_months
+      // those of an average that were there
+      if (count) *count++ = static_cast<std::uint8_t>(sm == flag ? 0 : nvalid + (v != flag));
       sm = 0.0f;
       ncnt = 0;
       nvalid = 0;

@@ -29,7 +29,9 @@ OutputYears output_years(std::int32_t year_lines, std::int32_t first_year, const
 // then the mean of its valid months when at least min_months of them are
 // valid (all of them, for a season of fewer months), else `flag`. Sets
 // st.NCV and sizes st.Y when at least one output year is formed; otherwise
-// st.NCV keeps its value.
+// st.NCV keeps its value. With st.counting, st.N gets the count of valid
+// months behind each value: the months of a sum or a single month, the
+// valid months of an average, 0 for a value that is the flag.
 void form_variables(const std::vector<float>& months, std::int32_t nyc, const Mask& mask,
                     const MaskShape& shape, float flag, Station& st, int min_months = 0);
 

@@ -15,7 +15,10 @@ namespace versel {
 // years skipped between two year lines hold the flag.
 struct StationData {
   bool has_header = false;
-  std::string header;              // the header line as read
+  std::string header;              // the header line as read (a layout's: the name)
+  // the name tables and files give the station: the header without the
+  // fields of its coordinates and without blanks at either end
+  std::string name;
   std::int32_t first_year = 0;     // the year of the first year line
   std::vector<float> months;
   float RLAT = 0.0f;               // latitude and longitude (mat, grd, csv)
@@ -26,9 +29,12 @@ struct StationData {
 };
 
 // A station as reduced: Y holds NYC output years of NCV climate variables,
-// output year i (from 0) labelled IFC + i.
+// output year i (from 0) labelled IFC + i. With `counting`, N holds beside
+// each value the number of valid months behind it (0 for a missing value).
 struct Station {
   std::vector<float> Y;
+  std::vector<std::uint8_t> N;
+  bool counting = false;
   std::int32_t IFC = 0;
   std::int32_t NYC = 0;  // output years; zero or below for a station shorter than the mask
   std::int32_t NCV = 0;  // climate variables of each output year

@@ -127,14 +127,21 @@ bool is_blank_line(std::string_view line) {
 }
 
 CatalogueReader catalogue_reader(const RunSettings& s, bool coordinates) {
-  return CatalogueReader{&s, coordinates, 0};
+  CatalogueReader r{&s, coordinates, 0, {}};
+  // a box header gives four numbers, any other two
+  const std::size_t fields = data_set_traits(s.IFMT).box_header ? 4 : 2;
+  if (!trimmed(s.FRM3).empty() && !data_columns(trimmed(s.FRM3), fields, r.coordinate_columns))
+    r.coordinate_columns.clear();
+  return r;
 }
 
 bool next_catalogue_station(CatalogueReader& r, StationData& d) {
   if (!read_header(r, d)) return false;
   ++r.NGRID;
   d.has_coordinates = false;
+  d.name.clear();
   if (d.has_header) {
+    d.name = line_without_columns(d.header, r.coordinate_columns);
     show_station(d);
     if (r.coordinates) read_coordinates(*r.s, d);
   } else {

@@ -20,6 +20,7 @@
 #include <vector>
 
 #include "mask/station.h"
+#include "records/format_columns.h"
 #include "run_settings.h"
 
 namespace versel {
@@ -41,6 +42,9 @@ struct CatalogueReader {
   const RunSettings* s = nullptr;
   bool coordinates = false;  // read every header's latitude and longitude
   std::int32_t NGRID = 0;    // the station read last, from 1
+  // the columns of a header that the header format reads, left out of the
+  // station's name; none without a header format
+  std::vector<ColumnSpan> coordinate_columns;
 };
 
 // The reader of the settings' data set or typed format: `coordinates` when
@@ -48,7 +52,8 @@ struct CatalogueReader {
 CatalogueReader catalogue_reader(const RunSettings& s, bool coordinates);
 
 // Reads the next station into `d`: its header (shown on the console as
-// "reading in:" and the line) and coordinates, then its year lines up to the
+// "reading in:" and the line), its name (the header without the columns of
+// its coordinates) and coordinates, then its year lines up to the
 // next header, which it steps back over, or the end of the file. False at
 // the end of the file; a header that no year line follows at the end is the
 // last station, without months.

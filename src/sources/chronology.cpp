@@ -336,13 +336,13 @@ bool cut_table_row(std::string_view line, TableRow& row, std::string& reason) {
   }
   std::int64_t year = 0;
   if (!read_integer(f.at[0], year) || year < -kMaxTableYear || year > kMaxTableYear) {
-    reason = compose(kMsgTableYear, {versel::quoted(f.at[0])});
+    reason = compose(kMsgChronologyTableYear, {versel::quoted(f.at[0])});
     return false;
   }
   row.year = static_cast<std::int32_t>(year);
   row.value = kNoValue;
   if (!is_no_value(f.at[1]) && !read_decimal(f.at[1], separator_of(line) == ';', row.value)) {
-    reason = compose(kMsgTableValue, {versel::quoted(f.at[1])});
+    reason = compose(kMsgChronologyTableValue, {versel::quoted(f.at[1])});
     return false;
   }
   row.depth = 0;

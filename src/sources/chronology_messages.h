@@ -36,9 +36,9 @@ inline constexpr std::string_view kMsgCrnInside =
 // Tables.
 inline constexpr std::string_view kMsgTableFields =
     "a row of {}: a chronology table holds a year, a value and optionally a sample depth";
-inline constexpr std::string_view kMsgTableYear =
+inline constexpr std::string_view kMsgChronologyTableYear =
     "the year {} is not a whole number from -99999 to 99999";
-inline constexpr std::string_view kMsgTableValue =
+inline constexpr std::string_view kMsgChronologyTableValue =
     "the value {} is neither a number nor a mark of no value (empty, NA, NaN, -)";
 inline constexpr std::string_view kMsgTableDepth =
     "the sample depth {} is not a whole number from 0";

@@ -167,6 +167,46 @@ std::string number_text(float value) {
   return text;
 }
 
+bool is_nines_sentinel(std::string_view field) {
+  field = trim_blanks(field);
+  if (field.size() < 3 || field[0] != '-' || field[1] != '9' || field[2] != '9') return false;
+  std::size_t i = 1;
+  while (i < field.size() && field[i] == '9') ++i;
+  if (i == field.size()) return true;
+  if (field[i] != '.') return false;
+  ++i;
+  while (i < field.size() && field[i] == '9') ++i;
+  while (i < field.size() && field[i] == '0') ++i;
+  return i == field.size();
+}
+
+void SentinelTally::add(float value) {
+  for (auto& [v, n] : counts)
+    if (v == value) {
+      ++n;
+      return;
+    }
+  counts.emplace_back(value, 1);
+}
+
+std::int64_t SentinelTally::total() const {
+  std::int64_t n = 0;
+  for (const auto& c : counts) n += c.second;
+  return n;
+}
+
+std::string sentinel_text(const SentinelTally& t) {
+  std::string text;
+  for (std::size_t i = 0; i < t.counts.size(); ++i) {
+    const auto& [value, n] = t.counts[i];
+    if (i > 0) text += i + 1 == t.counts.size() ? " and " : ", ";
+    text += std::to_string(n);
+    if (i == 0) text += n == 1 ? " month" : " months";
+    text += " of " + number_text(value);
+  }
+  return text;
+}
+
 bool equals_lower(std::string_view field, std::string_view lower_word) {
   if (field.size() != lower_word.size()) return false;
   for (std::size_t i = 0; i < field.size(); ++i) {

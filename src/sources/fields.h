@@ -9,6 +9,8 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <utility>
+#include <vector>
 #include <vector>
 
 namespace versel {
@@ -47,6 +49,27 @@ bool read_integer(std::string_view field, std::int64_t& value);
 
 // A number as messages show it: -999.9, 0.5, -9999.
 std::string number_text(float value);
+
+// The missing-value sentinels of public monthly archives: a negative number
+// made only of nines, at least two of them before the point, with any
+// number of zeros after the point's nines ("-99", "-99.9", "-99.90",
+// "-999.99", "-9999", "-99999."); not "-99.09", "-909" or "-.99". A single
+// nine before the point ("-9", "-9.0", "-9.9") is a temperature as often as
+// a flag: it stays a value (the outlier report names it where it stands
+// out). Blanks around the field are allowed.
+bool is_nines_sentinel(std::string_view field);
+
+// How many months each sentinel value marked missing in a file, in the
+// order the values were first met.
+struct SentinelTally {
+  std::vector<std::pair<float, std::int64_t>> counts;
+  void add(float value);
+  std::int64_t total() const;
+};
+
+// "3 months of -99.9", "3 months of -99.9 and 12 of -9999",
+// "1 month of -9, 2 of -99.9 and 4 of -9999".
+std::string sentinel_text(const SentinelTally& t);
 
 // Case-insensitive comparison with a lower-case word.
 bool equals_lower(std::string_view field, std::string_view lower_word);

@@ -103,7 +103,15 @@ float decimal(std::uint64_t v, int k) {
 // separator, empty fields; the same values as the rules in general give
 // (read_number's fast path, the flag for an empty field). False for any
 // other line, which then takes the general rules.
-bool plain_year_line(std::string_view line, bool separated, float flag, CutLine& out) {
+// A month that a nines sentinel marks missing: the flag, and the sentinel
+// counted.
+void sentinel(std::size_t m, float value, float flag, SentinelTally* sentinels, CutLine& out) {
+  sentinels->add(value);
+  out.months[m] = flag;
+}
+
+bool plain_year_line(std::string_view line, bool separated, float flag, SentinelTally* sentinels,
+                     CutLine& out) {
   const char* p = line.data();
   const char* const end = p + line.size();
   auto blank = [](char c) { return c == ' ' || c == '\r'; };
@@ -121,6 +129,7 @@ bool plain_year_line(std::string_view line, bool separated, float flag, CutLine&
   while (separated && p < end && blank(*p)) ++p;
   if (!at_separator(p) || p == end) return false;
   out.year = static_cast<std::int32_t>(negative ? -static_cast<std::int64_t>(year) : year);
+  unsigned found = 0;  // the months that hold a nines sentinel
   for (std::size_t m = 0; m < 12; ++m) {
     // p stands on the separator before the field
     if (p == end) return false;
@@ -145,11 +154,18 @@ bool plain_year_line(std::string_view line, bool separated, float flag, CutLine&
       n += p - fraction;
     }
     if (n == 0 || n > 12) return false;  // more digits may have wrapped v around
+    const char* field_end = p;
     while (separated && p < end && blank(*p)) ++p;
     if (!at_separator(p)) return false;
     const float f = decimal(v, k);
     out.months[m] = minus ? -f : f;
+    if (minus && sentinels && n >= 2 && first[0] == '9' && first[1] == '9' &&
+        is_nines_sentinel(std::string_view(first - 1, static_cast<std::size_t>(field_end - first + 1))))
+      found |= 1u << m;
   }
+  // counted only once the line is taken: the general rules read it again
+  for (std::size_t m = 0; found != 0; ++m, found >>= 1)
+    if (found & 1u) sentinel(m, out.months[m], flag, sentinels, out);
   return true;
 }
 
@@ -165,7 +181,9 @@ LineKind cut_free(std::string_view line, const CutSettings& c, CutLine& out) {
   line = without_bom(line);
   const bool separated = std::memchr(line.data(), ',', line.size()) ||
                          std::memchr(line.data(), '\t', line.size());
-  if (plain_year_line(line, separated, c.flag, out)) return out.kind = LineKind::year;
+  // without --flag the nines sentinels are missing
+  SentinelTally* sentinels = c.flag_given ? nullptr : c.sentinels;
+  if (plain_year_line(line, separated, c.flag, sentinels, out)) return out.kind = LineKind::year;
   if (is_empty_line(line) || is_comment_line(line)) return out.kind = LineKind::nothing;
   // a spreadsheet's empty row is separators alone
   if (separated && line.find_first_not_of(" \t\r,\"") == std::string_view::npos)
@@ -188,7 +206,9 @@ LineKind cut_free(std::string_view line, const CutSettings& c, CutLine& out) {
         continue;
       }
       switch (read_number(field, v)) {
-        case NumberRead::ok: break;  // a value equal to the flag is the flag
+        case NumberRead::ok:  // a value equal to the flag is the flag
+          if (sentinels && is_nines_sentinel(field)) sentinel(m, v, c.flag, sentinels, out);
+          break;
         case NumberRead::not_number:
           return bad(out, compose(kMsgFreeMonth,
                                   {std::to_string(m + 1), quoted(field), number_text(c.flag)}));

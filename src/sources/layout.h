@@ -42,9 +42,15 @@ struct CutLine {
 };
 
 // What a run tells every cut.
+struct SentinelTally;
+
 struct CutSettings {
   float flag = -999.9f;     // the run's missing-value flag: every missing month takes it
-  bool flag_given = false;  // --flag: the user's flag marks missing months too (climdiv)
+  // --flag: the user's flag marks missing months too (climdiv); without it
+  // the free layout takes the nines sentinels (is_nines_sentinel) as missing
+  // and counts them in `sentinels`
+  bool flag_given = false;
+  SentinelTally* sentinels = nullptr;
   bool keep_flagged = false;  // --keep-flagged: ghcnm values with a quality flag are kept
 };
 

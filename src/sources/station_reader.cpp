@@ -46,6 +46,7 @@ void finish_station(LayoutReader& r, StationData& d, std::string& name, std::str
   }
   d.has_header = true;
   d.header = std::move(name);
+  d.name = d.header;
   ++r.stations;
 }
 
@@ -53,16 +54,29 @@ void finish_station(LayoutReader& r, StationData& d, std::string& name, std::str
 
 StationRead read_layout_station(LayoutReader& r, StationData& d, LayoutFault& fault) {
   const Layout& layout = *r.layout;
+  r.cut.sentinels = &r.sentinels;
   d.has_header = false;
   d.header.clear();
   d.months.clear();
   d.first_year = 0;
   std::string name, place;  // free: the last name line seen
   bool named = false;
+  // free: the first name line of the paragraph (lines without an empty one
+  // between them) that holds the last name line, and whether an empty line
+  // stands between the last name line and the year lines
+  std::string first_name, first_place;
+  bool in_paragraph = false;
+  bool gap = false;
   CutLine& c = r.cut_line;
   while (read_data_line(r.line)) {
     const LineKind kind = layout.cut(r.line, r.cut, c);
-    if (kind == LineKind::nothing) continue;
+    if (kind == LineKind::nothing) {
+      if (is_empty_line(r.line)) {
+        in_paragraph = false;
+        gap = named;
+      }
+      continue;
+    }
     if (kind == LineKind::bad) return fault_here(r, std::move(c.reason), fault);
     if (kind == LineKind::name) {
       if (!d.months.empty()) {  // the next station's name
@@ -71,10 +85,22 @@ StationRead read_layout_station(LayoutReader& r, StationData& d, LayoutFault& fa
       }
       name.assign(c.name);
       place.assign(c.place);
+      if (!in_paragraph) {
+        first_name = name;
+        first_place = place;
+        in_paragraph = true;
+      }
       named = true;
+      gap = false;
       continue;
     }
     if (d.months.empty()) {
+      if (!layout.coded && named && gap) {
+        // a preamble set apart by an empty line, such as a title and the
+        // citations under it: the station takes the title
+        name = first_name;
+        place = first_place;
+      }
       if (layout.coded) {
         r.key.assign(c.name);
         r.key2.assign(c.name2);
@@ -125,6 +151,7 @@ StationRead layout_year_spans(LayoutReader& r, std::int64_t skip, std::vector<st
                               std::vector<std::int32_t>& last, LayoutFault& fault) {
   const std::int64_t stations = r.stations;
   const std::int64_t without = r.without_coordinates;
+  const SentinelTally sentinels = r.sentinels;
   StationData d;
   StationRead got;
   while ((got = read_layout_station(r, d, fault)) == StationRead::station) {
@@ -134,6 +161,7 @@ StationRead layout_year_spans(LayoutReader& r, std::int64_t skip, std::vector<st
   }
   r.stations = stations;
   r.without_coordinates = without;
+  r.sentinels = sentinels;
   if (got == StationRead::fault) return got;
   rewind(kDataUnit);
   skip_lines(skip);

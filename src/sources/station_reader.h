@@ -6,6 +6,9 @@
 // Grouping:
 // - free: a station is the last name line before a run of year lines, with
 //   those year lines; name lines that no year line follows are passed over.
+//   When an empty line stands between that name line and the year lines,
+//   the name line is part of a preamble (a title, then citations) and the
+//   station takes the first line of its paragraph of name lines instead.
 //   A first station without a name line is named by the file's base name.
 // - ghcnm, climdiv: a station starts where the code of the year lines
 //   changes (ghcnm: ID and element; climdiv: columns 1-6).
@@ -25,6 +28,7 @@
 #include <vector>
 
 #include "sources/coordinates.h"
+#include "sources/fields.h"
 #include "sources/layout.h"
 #include "mask/station.h"
 
@@ -49,6 +53,7 @@ struct LayoutReader {
 
   std::int64_t stations = 0;             // stations read
   std::int64_t without_coordinates = 0;  // of them, stations --coords does not list
+  SentinelTally sentinels;               // months the nines sentinels marked missing
 
   // the line read last and what the layout made of it
   std::string line;

@@ -38,6 +38,12 @@ void rewind_source(StationSource& source) {
   std::visit(Rewind{}, source);
 }
 
+const SentinelTally* sentinels_of(const StationSource& source) {
+  if (const auto* r = std::get_if<LayoutReader>(&source)) return &r->sentinels;
+  if (const auto* r = std::get_if<TableReader>(&source)) return &r->sentinels;
+  return nullptr;
+}
+
 std::string padded_line(const std::string& line) {
   std::string s = line.substr(0, kLineLength);
   s.resize(kLineLength, ' ');

@@ -42,6 +42,10 @@ void year_spans(StationSource& source, std::vector<std::int32_t>& first,
 // Back to the source's first station.
 void rewind_source(StationSource& source);
 
+// The months a source took as missing because they held a nines sentinel
+// (fields.h); null for a source without that rule.
+const SentinelTally* sentinels_of(const StationSource& source);
+
 // The first kLineLength characters of a line, filled with blanks: a
 // header as the console and the tsf file show it.
 std::string padded_line(const std::string& line);

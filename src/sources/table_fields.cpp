@@ -47,7 +47,13 @@ NumberRead read_table_number(std::string_view field, char separator, float& valu
 MonthValue read_month_value(std::string_view field, char separator, const TableSettings& s,
                             float& value) {
   switch (read_table_number(field, separator, value)) {
-    case NumberRead::ok: return MonthValue::value;
+    case NumberRead::ok:
+      if (!s.flag_given && is_nines_sentinel(field)) {
+        if (s.sentinels) s.sentinels->add(value);
+        value = s.flag;
+        return MonthValue::missing;
+      }
+      return MonthValue::value;
     case NumberRead::out_of_range: return MonthValue::out_of_range;
     case NumberRead::not_number: break;
   }

@@ -14,6 +14,10 @@ namespace versel {
 // What a run tells the reading of a table.
 struct TableSettings {
   float flag = -999.9f;  // the run's missing-value flag: every missing month takes it
+  // --flag given; without it the nines sentinels (is_nines_sentinel) are
+  // missing too, counted in *sentinels when it is given
+  bool flag_given = false;
+  SentinelTally* sentinels = nullptr;
   // the name of the one station of a table without station and name
   // columns (the data file's name without its folders); read_table_file
   // takes the file's name when it is empty

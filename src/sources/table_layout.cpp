@@ -422,6 +422,7 @@ bool next_table_station(Table& t, StationData& d) {
   d.has_header = true;
   d.header = table_station_name(t, st);
   std::replace(d.header.begin(), d.header.end(), '\t', ' ');
+  d.name = d.header;
   d.first_year = st.first_year;
   const auto from = static_cast<std::ptrdiff_t>(12 * static_cast<std::int64_t>(st.first_year - st.base_year));
   const auto to = static_cast<std::ptrdiff_t>(12 * (static_cast<std::int64_t>(st.last_year) - st.base_year + 1));

@@ -26,7 +26,7 @@ bool take_table_station(TableReader& r, StationData& d) {
       d.RLAT = p->latitude;
       d.RLON = p->longitude;
       d.has_coordinates = true;
-      if (st.name.empty() && !p->name.empty()) d.header += " " + p->name;
+      if (st.name.empty() && !p->name.empty()) d.name = d.header += " " + p->name;
     }
   }
   show_station(d);

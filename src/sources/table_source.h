@@ -15,6 +15,7 @@ namespace versel {
 struct TableReader {
   Table table;
   const CoordinateTable* coords = nullptr;  // --coords; null without
+  SentinelTally sentinels;                  // months the nines sentinels marked missing
 };
 
 // The next station, shown on the console: the table's own coordinates and

@@ -41,8 +41,8 @@ def counts(work):
                       if l[:5].strip().isdigit()]
     return {
         "csv_rows": len(csv_lines),
-        "csv_missing": sum(1 for l in csv_lines if l.endswith(",")),
-        "summer_rows": len({l.split(",")[-3] for l in csv_lines if ",MJJA_avg," in l}),
+        "csv_missing": sum(1 for l in csv_lines if l.endswith(",,")),
+        "summer_rows": len({l.split(",")[-4] for l in csv_lines if ",MJJA_avg," in l}),
         "stations": len(key),
         "mat_rows": len(sea),
         "mat_missing": sum(l.count("-999.90") for l in sea),

@@ -5,11 +5,13 @@ value, and --min-months against averages worked out here from the months.
   same station, year and variable, the same digits (a missing tsf value is an
   empty csv field); the title row, CR LF line ends, the variables' names,
   names with commas and quotes, stations without a header, year gaps,
-  missing months, data sets 3 and 4 (three decimals);
+  missing months, data sets 3 and 4 (three decimals); each station named by
+  its header without the columns of its coordinates;
 - averages with --min-months N: the mean of the months that are there when
   at least N are (all of them, for a season of fewer), else missing, worked
   out from the data file's months for seasons across the year boundary,
-  seasons with every month missing, sums and single months (unchanged).
+  seasons with every month missing, sums and single months (unchanged);
+  n_months, the valid months behind each value, worked out the same way.
 
 usage: csv_check.py VERSEL EXAMPLES_DIR WORK_DIR
 """
@@ -60,13 +62,28 @@ def csv_rows(path):
         fault("%s: a line end other than CR LF" % path.name)
     text = data.decode("utf-8", errors="surrogateescape")
     rows = list(csv.reader(io.StringIO(text, newline="")))
-    if rows[0] != ["station", "name", "lat", "lon", "year", "season", "value"]:
+    if rows[0] != ["station", "name", "lat", "lon", "year", "season", "value", "n_months"]:
         fault("%s: title row %r" % (path.name, rows[0]))
     return rows[1:]
 
 
-def compare_with_tsf(versel, work, data, options, names, flag_text, decimals, headers):
-    """csv and tsf runs of the same options: value by value."""
+def without_columns(line, spans):
+    """A header line without the columns its header format reads, its parts
+    joined by one blank: the station's name."""
+    kept, part = [], ""
+    for c, ch in enumerate(line):
+        if any(first <= c < first + width for first, width in spans):
+            kept.append(part)
+            part = ""
+        else:
+            part += ch
+    kept.append(part)
+    return " ".join(p.strip(" \t") for p in kept if p.strip(" \t"))
+
+
+def compare_with_tsf(versel, work, data, options, names, flag_text, decimals, headers, spans):
+    """csv and tsf runs of the same options: value by value; each station
+    named by its header without the columns `spans` of its coordinates."""
     run(versel, work, ["-k", "tsf"] + options + ["-o", "t", data])
     run(versel, work, ["-k", "csv"] + options + ["-o", "c", data])
     tsf = tsf_values(work / "t_sea", headers.get(1, "") is None)
@@ -86,7 +103,7 @@ def compare_with_tsf(versel, work, data, options, names, flag_text, decimals, he
             fault("%s %s: %d rows, the tsf run gives %d" % (data, options, len(got), len(expected)))
     for r in rows:
         header = headers.get(int(r[0]))
-        want = header.strip() if header is not None else ""
+        want = without_columns(header, spans) if header is not None else ""
         if r[1] != want:
             fault("%s: station %s is named %r, its header is %r" % (data, r[0], r[1], want))
             break
@@ -186,7 +203,7 @@ def min_months_check(work, data, mask_text, flag, n):
         if not mask.seasons or c != "1":
             variables.append((list(positions), c if mask.seasons else "2"))
             positions = []
-    by_key = {(r[0], r[4], r[5]): r[6] for r in rows}
+    by_key = {(r[0], r[4], r[5]): (r[6], r[7]) for r in rows}
     names = R_names(mask_text)
     checked = 0
     for k, (_, _, first_year, months) in enumerate(stations, 1):
@@ -212,14 +229,22 @@ def min_months_check(work, data, mask_text, flag, n):
                     for v in valid:
                         total = R.f32(total + v)
                     want = R.edit_f(total, 20, 2).strip()
+                # the valid months behind the value, empty beside a missing one
+                want = (want, str(len(valid)) if want else "")
                 got = by_key.get((str(k), str(ifc + i), name))
                 checked += 1
                 if got != want:
-                    fault("--min-months %d %s station %d %d %s: %r, worked out %r"
+                    fault("--min-months %d %s station %d %d %s: value and n_months %r, worked out %r"
                           % (n, mask_text, k, ifc + i, name, got, want))
                     return
     if checked == 0:
         fault("--min-months %d %s: nothing checked" % (n, mask_text))
+
+
+# the columns (from 0, width) of latitude and longitude in a header:
+# data set 7 "(12x,f6.2,f7.2)", data sets 3 and 4 "(2x,2f6.1)"
+SET7_COLUMNS = [(12, 6), (18, 7)]
+KAPLAN_COLUMNS = [(2, 6), (8, 6)]
 
 
 def main():
@@ -234,16 +259,16 @@ def main():
     ds7 = header_lines(work / "temperature.dat", ds7_year)
     for mask in ("00001113111311131113", "111111111111", "00000000000113"):
         compare_with_tsf(VERSEL, work, "temperature.dat", ["-d", "7", "-m", mask],
-                         R_names(mask), "-999.90", 2, ds7)
+                         R_names(mask), "-999.90", 2, ds7, SET7_COLUMNS)
     gaps = header_lines(work / "gaps.dat", ds7_year)
     for mask in ("000011130000", "111111111111", "0000000000012000000000003"):
         compare_with_tsf(VERSEL, work, "gaps.dat", ["-d", "7", "-m", mask], R_names(mask),
-                         "-999.90", 2, gaps)
+                         "-999.90", 2, gaps, SET7_COLUMNS)
     k3 = header_lines(work / "kaplan.dat",
                       lambda l: R.read_fields(R.parse_format("(i4,12f7.3)"), l) is not None)
     for ds in ("3", "4"):
         compare_with_tsf(VERSEL, work, "kaplan.dat", ["-d", ds, "-m", "111311131113"],
-                         R_names("111311131113"), "163.835", 3, k3)
+                         R_names("111311131113"), "163.835", 3, k3, KAPLAN_COLUMNS)
 
     for data in ("temperature.dat", "gaps.dat"):
         for mask in ("00001113111311131113", "00000000000113", "000011130000", "111211130003"):

@@ -106,6 +106,22 @@ TEST(TableFields, DatesMonthsYearsAndNumbers) {
     EXPECT_EQ(read_month_value(mark, ',', s, v), MonthValue::missing) << mark;
     EXPECT_EQ(v, F);
   }
+  // without --flag the nines sentinels are missing, and counted
+  SentinelTally tally;
+  s.sentinels = &tally;
+  for (const char* nines : {"-99.9", "-9999", "-99.90", "-999.9"}) {
+    EXPECT_EQ(read_month_value(nines, ',', s, v), MonthValue::missing) << nines;
+    EXPECT_EQ(v, F) << nines;
+  }
+  EXPECT_EQ(sentinel_text(tally), "2 months of -99.9, 1 of -9999 and 1 of -999.9");
+  for (const char* value : {"-9.9", "-9", "-99.09", "99.9"}) {
+    EXPECT_EQ(read_month_value(value, ',', s, v), MonthValue::value) << value;
+  }
+  EXPECT_EQ(tally.total(), 4);
+  // with --flag only the flag: a value equal to it is the flag
+  s.flag_given = true;
+  EXPECT_EQ(read_month_value("-99.9", ',', s, v), MonthValue::value);
+  EXPECT_EQ(v, -99.9f);
   EXPECT_EQ(read_month_value("-999.9", ',', s, v), MonthValue::value);
   EXPECT_EQ(v, F) << "the flag written as a number is the flag";
   EXPECT_EQ(read_month_value("1e39", ',', s, v), MonthValue::out_of_range);
