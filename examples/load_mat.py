@@ -10,7 +10,8 @@ load() turns the pair into
     values    array of shape (years, seasons, stations); missing values
               (the run's missing-value flag, or a field of asterisks that
               was too narrow for its value) are NaN
-    lat, lon  1-D arrays, one entry per station
+    lat, lon  1-D arrays, one entry per station; NaN for a station
+              without coordinates (the flag in the _key file)
 
 so values[years == 1950, :, 2] holds the seasons of 1950 at the third
 station.
@@ -108,18 +109,20 @@ def _decimals(text):
     return len(text) - text.index(".") - 1 if "." in text else 0
 
 
-def read_key(path):
+def read_key(path, flag=-999.9):
     """Latitudes and longitudes of a _key file: a blank, then two 8-column
-    fields (columns 2-9 and 10-17). The coordinates are taken as written,
-    also where they are the missing-value flag of a station without a
-    position."""
+    fields (columns 2-9 and 10-17), with two decimals. A coordinate that is
+    the missing-value flag (as the file rounds it) is NaN: the station has
+    no position."""
+    shown_flag = round(flag, 2)
     lat, lon = [], []
     try:
         for line in _lines(path):
             if not _KEY_LINE.fullmatch(line):
                 raise ValueError(line)
-            lat.append(_number(line[1:9]))
-            lon.append(_number(line[9:17]))
+            for column, text in ((lat, line[1:9]), (lon, line[9:17])):
+                v = _number(text)
+                column.append(np.nan if v == shown_flag else v)
     except ValueError:
         raise _not_a(path, "the _key file of a mat run") from None
     return np.array(lat), np.array(lon)
@@ -193,7 +196,7 @@ def check_pair(sea_path, key_path):
 def load(sea_path, key_path, flag=-999.9):
     """years, values[years, seasons, stations], lat, lon of a mat file pair."""
     check_pair(sea_path, key_path)
-    lat, lon = read_key(key_path)
+    lat, lon = read_key(key_path, flag)
     years, values = read_sea(sea_path, len(lat), flag)
     return years, values, lat, lon
 

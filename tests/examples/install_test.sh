@@ -9,7 +9,7 @@ rm -rf "$prefix"
 "$cmake" --install "$build" --prefix "$prefix" || exit 1
 status=0
 shared=share/versel/examples
-data="temperature.dat free.csv ghcnm.dat ghcnm.inv climdiv.txt climdiv_coords.csv"
+data="temperature.dat free.csv ghcnm.dat ghcnm.inv climdiv.txt climdiv_coords.csv stations_wide.csv station_long.csv"
 for f in bin/versel share/man/man1/versel.1 $shared/grd_map.sh $shared/load_mat.py; do
   [ -s "$prefix/$f" ] || { echo "missing after install: $prefix/$f"; status=1; }
 done

@@ -87,6 +87,13 @@ def main(versel, examples, work):
     # January-April summed and labelled with the year before (lead of one year)
     for mask in ("00001113111311131113", "0000000000001112"):
         errors += check(versel, examples, work, mask, loader)
+    # stations without coordinates: the flag in the _key file, NaN in the arrays
+    shutil.copy(examples / "free.csv", work)
+    subprocess.run([versel, "-q", "-k", "mat", "--layout", "free", "-m", "000001130000",
+                    "free.csv"], cwd=work, check=True)
+    _, _, lat, lon = loader.load(work / "free_sea", work / "free_key")
+    if len(lat) != 2 or not all(math.isnan(v) for v in list(lat) + list(lon)):
+        errors.append(f"stations without coordinates: lat {lat}, lon {lon}, not NaN")
     for e in errors[:20]:
         print(e)
     if errors:

@@ -30,7 +30,7 @@ import sys
 
 # The example data files, each run from the folder that holds them all.
 EXAMPLE_DATA = ("temperature.dat", "free.csv", "ghcnm.dat", "ghcnm.inv", "climdiv.txt",
-                "climdiv_coords.csv")
+                "climdiv_coords.csv", "stations_wide.csv", "station_long.csv")
 MARK = re.compile(r"^<!-- lines of: (.+?) -->$")
 PROMPT_WITH_ANSWER = re.compile(r"(=>|:>| ->)\s*\S+$")
 
