@@ -1,6 +1,6 @@
-// The netCDF grid reader: the variable, its axes, its time and its packing
-// found once, then the stations block by block (or cell by cell for
-// --near).
+// The netCDF grid reader, opening: the variable, its axes, its time and its
+// packing found once, and the selection laid out (the stations themselves:
+// netcdf_grid_read.cpp).
 #include "sources/netcdf_grid.h"
 
 #include <netcdf.h>
@@ -19,6 +19,7 @@
 #include "capacities.h"
 #include "records/message_text.h"
 #include "sources/netcdf_extent.h"
+#include "sources/netcdf_grid_parts.h"
 #include "sources/netcdf_messages.h"
 
 namespace versel {
@@ -28,12 +29,6 @@ namespace {
 // fewer.
 constexpr std::int64_t kMaxCells = std::int64_t{1} << 28;
 constexpr std::int64_t kMaxCellCoordinates = std::int64_t{1} << 25;
-// Steps decoded together per cell when a block is turned from the file's
-// order into the stations' (keeps both sides of the turn in the cache).
-constexpr std::int64_t kStepTile = 32;
-// The nearest cells looked at first by --near, times the count asked for.
-constexpr std::int64_t kNearFirst = 64;
-constexpr std::int64_t kNearFactor = 4;
 
 std::string lower(std::string_view s) {
   std::string out;
@@ -129,15 +124,6 @@ bool numeric_type(nc_type t) {
       return true;
     default:
       return false;
-  }
-}
-
-std::size_t type_bytes(nc_type t) {
-  switch (t) {
-    case NC_BYTE: case NC_UBYTE: return 1;
-    case NC_SHORT: case NC_USHORT: return 2;
-    case NC_INT: case NC_UINT: case NC_FLOAT: return 4;
-    default: return 8;
   }
 }
 
@@ -423,9 +409,12 @@ bool read_packing(Ctx& x, int varid, GridPacking& p) {
   }
   if (!number_att(x, varid, "missing_value", v, present)) return false;
   for (double m : v) p.missing.push_back(as_stored(m, type, p.is_unsigned));
-  // NaN never compares equal: NaN is caught by itself
+  // NaN never compares equal: NaN is caught by itself; a value given twice
+  // (_FillValue and missing_value alike) is compared once
   p.missing.erase(std::remove_if(p.missing.begin(), p.missing.end(), [](double m) { return m != m; }),
                   p.missing.end());
+  std::sort(p.missing.begin(), p.missing.end());
+  p.missing.erase(std::unique(p.missing.begin(), p.missing.end()), p.missing.end());
 
   if (!number_att(x, varid, "valid_range", v, present)) return false;
   if (present && v.size() >= 2) {
@@ -455,18 +444,6 @@ bool read_packing(Ctx& x, int varid, GridPacking& p) {
     p.offset = v[0];
   }
   return true;
-}
-
-inline float decode(const GridPacking& p, double x, float flag) {
-  if (x != x) return flag;
-  for (double m : p.missing) {
-    if (x == m) return flag;
-  }
-  if (p.has_min && x < p.valid_min) return flag;
-  if (p.has_max && x > p.valid_max) return flag;
-  const double v = p.scaled ? x * p.scale + p.offset : x;
-  if (!(std::fabs(v) <= static_cast<double>(FLT_MAX))) return flag;  // inf, NaN, beyond float
-  return static_cast<float>(v);
 }
 
 // Decodes the steps of the time axis into the slots of the months.
@@ -639,11 +616,6 @@ bool choose_variable(Ctx& x, const std::string& wanted, int& varid, Shape& shape
   return false;
 }
 
-bool selected(const GridSource& src, std::int64_t row, std::int64_t col) {
-  return !src.region_on ||
-         in_region(src.region, cell_latitude(src.grid, row, col), cell_longitude(src.grid, row, col));
-}
-
 // The window around the selected cells, and their count.
 void lay_out_selection(GridSource& src) {
   const GridGeometry& g = src.grid;
@@ -730,232 +702,6 @@ void plan_blocks(GridSource& src) {
   }
 }
 
-// The start and count of a hyperslab of all steps over rows [row, row +
-// rows) and columns [col, col + cols) of the file, and the strides of time,
-// row and column in the values it gives.
-struct Slab {
-  std::vector<std::size_t> start, count;
-  std::int64_t time_stride = 0, row_stride = 0, col_stride = 0;
-};
-
-Slab slab(const GridSource& src, std::int64_t row, std::int64_t rows, std::int64_t col, std::int64_t cols) {
-  Slab s;
-  s.start.assign(static_cast<std::size_t>(src.rank), 0);
-  s.count.assign(static_cast<std::size_t>(src.rank), 1);
-  s.start[static_cast<std::size_t>(src.col_pos)] = static_cast<std::size_t>(col);
-  s.count[static_cast<std::size_t>(src.col_pos)] = static_cast<std::size_t>(cols);
-  if (src.row_pos >= 0) {
-    s.start[static_cast<std::size_t>(src.row_pos)] = static_cast<std::size_t>(row);
-    s.count[static_cast<std::size_t>(src.row_pos)] = static_cast<std::size_t>(rows);
-  }
-  s.count[static_cast<std::size_t>(src.time_pos)] = static_cast<std::size_t>(src.steps);
-  std::int64_t stride = 1;
-  for (int i = src.rank - 1; i >= 0; --i) {
-    if (i == src.time_pos) s.time_stride = stride;
-    if (i == src.row_pos) s.row_stride = stride;
-    if (i == src.col_pos) s.col_stride = stride;
-    stride *= static_cast<std::int64_t>(s.count[static_cast<std::size_t>(i)]);
-  }
-  return s;
-}
-
-template <typename T>
-void decode_block_as(GridSource& src, const Slab& sl) {
-  const T* raw = reinterpret_cast<const T*>(src.raw.data());
-  const std::int64_t n = src.block_rows * src.block_cols;
-  const GridPacking& p = src.packing;
-  const float flag = src.flag;
-  float* out = src.decoded.data();
-  for (std::int64_t t0 = 0; t0 < src.steps; t0 += kStepTile) {
-    const std::int64_t t1 = std::min(src.steps, t0 + kStepTile);
-    for (std::int64_t b = 0; b < n; ++b) {
-      const std::int64_t base = (b / src.block_cols) * sl.row_stride + (b % src.block_cols) * sl.col_stride;
-      float* cell = out + b * src.month_count;
-      unsigned char has = 0;
-      for (std::int64_t t = t0; t < t1; ++t) {
-        const float v = decode(p, static_cast<double>(raw[t * sl.time_stride + base]), flag);
-        cell[src.slot[static_cast<std::size_t>(t)]] = v;
-        has |= static_cast<unsigned char>(v != flag);
-      }
-      src.has_data[static_cast<std::size_t>(b)] |= has;
-    }
-  }
-}
-
-void decode_block(GridSource& src, const Slab& sl) {
-  switch (src.packing.type) {
-    case NC_BYTE: decode_block_as<std::int8_t>(src, sl); break;
-    case NC_UBYTE: decode_block_as<std::uint8_t>(src, sl); break;
-    case NC_SHORT: decode_block_as<std::int16_t>(src, sl); break;
-    case NC_USHORT: decode_block_as<std::uint16_t>(src, sl); break;
-    case NC_INT: decode_block_as<std::int32_t>(src, sl); break;
-    case NC_UINT: decode_block_as<std::uint32_t>(src, sl); break;
-    case NC_INT64: decode_block_as<std::int64_t>(src, sl); break;
-    case NC_UINT64: decode_block_as<std::uint64_t>(src, sl); break;
-    case NC_FLOAT: decode_block_as<float>(src, sl); break;
-    default: decode_block_as<double>(src, sl); break;
-  }
-}
-
-// Reads the block at (block_row, block_col) of the window and decodes it.
-bool load_block(GridSource& src, std::string& error) {
-  src.block_rows = std::min(src.band_rows, src.win_rows - src.block_row);
-  src.block_cols = std::min(src.band_cols, src.win_cols - src.block_col);
-  const Slab sl = slab(src, src.win_row + src.block_row, src.block_rows, src.win_col + src.block_col,
-                       src.block_cols);
-  const std::int64_t n = src.block_rows * src.block_cols;
-  src.raw.resize(static_cast<std::size_t>(n * src.steps) * type_bytes(src.packing.type));
-  const int status = nc_get_vara(src.file.id, src.varid, sl.start.data(), sl.count.data(), src.raw.data());
-  if (!netcdf_ok(status, src.path, compose(kMsgWhatValues, {quoted(src.variable)}), error)) return false;
-  src.decoded.assign(static_cast<std::size_t>(n * src.month_count), src.flag);
-  src.has_data.assign(static_cast<std::size_t>(n), 0);
-  decode_block(src, sl);
-  src.next_cell = 0;
-  return true;
-}
-
-void fill_station(GridSource& src, std::int64_t row, std::int64_t col, StationData& d) {
-  const double lat = cell_latitude(src.grid, row, col);
-  const double lon = cell_longitude(src.grid, row, col);
-  d.has_header = true;
-  d.RLAT = static_cast<float>(lat);
-  d.RLON = static_cast<float>(lon);
-  d.header = centre_text(d.RLAT, d.RLON);
-  d.has_coordinates = true;
-  d.first_year = src.first_year;
-  src.row = row;
-  src.col = col;
-  src.window_cell = (row - src.win_row) * src.win_cols + (col - src.win_col);
-}
-
-// The haversine term of the distance from the site to each window cell,
-// ordered: the `want` nearest (by term, then index).
-void order_near(GridSource& src, std::size_t want) {
-  const GridGeometry& g = src.grid;
-  constexpr double kRad = 3.14159265358979323846 / 180.0;
-  const double lat0 = src.near.latitude * kRad;
-  const double cos0 = std::cos(lat0);
-  auto term = [&](double lat, double lon) {
-    const double a = std::sin((lat * kRad - lat0) / 2.0);
-    const double b = std::sin((lon - src.near.longitude) * kRad / 2.0);
-    return a * a + cos0 * std::cos(lat * kRad) * b * b;
-  };
-  using Entry = std::pair<double, std::int64_t>;
-  std::priority_queue<Entry> heap;  // the largest of the nearest on top
-  std::int64_t candidates = 0;
-  auto offer = [&](double h, std::int64_t index) {
-    ++candidates;
-    if (heap.size() < want) {
-      heap.emplace(h, index);
-    } else if (Entry{h, index} < heap.top()) {
-      heap.pop();
-      heap.emplace(h, index);
-    }
-  };
-  if (g.kind == GridKind::axes) {
-    // the term splits into a part of the latitude and a part of the
-    // longitude: sin^2(dlat/2) and cos(lat) by latitude, sin^2(dlon/2) by
-    // longitude
-    auto lat_parts = [&](const std::vector<double>& axis, std::int64_t from, std::int64_t n,
-                         std::vector<double>& a, std::vector<double>& cosine) {
-      for (std::int64_t i = 0; i < n; ++i) {
-        const double lat = axis[static_cast<std::size_t>(from + i)];
-        const double s = std::sin((lat * kRad - lat0) / 2.0);
-        a.push_back(s * s);
-        cosine.push_back(cos0 * std::cos(lat * kRad));
-      }
-    };
-    auto lon_parts = [&](const std::vector<double>& axis, std::int64_t from, std::int64_t n,
-                         std::vector<double>& b) {
-      for (std::int64_t i = 0; i < n; ++i) {
-        const double s = std::sin((axis[static_cast<std::size_t>(from + i)] - src.near.longitude) * kRad / 2.0);
-        b.push_back(s * s);
-      }
-    };
-    std::vector<double> a, cosine, b;
-    const bool by_row = g.rows_are_latitude;
-    if (by_row) {
-      lat_parts(g.row_axis, src.win_row, src.win_rows, a, cosine);
-      lon_parts(g.col_axis, src.win_col, src.win_cols, b);
-    } else {
-      lat_parts(g.col_axis, src.win_col, src.win_cols, a, cosine);
-      lon_parts(g.row_axis, src.win_row, src.win_rows, b);
-    }
-    for (std::int64_t r = 0; r < src.win_rows; ++r) {
-      for (std::int64_t c = 0; c < src.win_cols; ++c) {
-        if (src.region_on && !selected(src, src.win_row + r, src.win_col + c)) continue;
-        const auto i = static_cast<std::size_t>(by_row ? r : c);
-        const auto j = static_cast<std::size_t>(by_row ? c : r);
-        offer(a[i] + cosine[i] * b[j], r * src.win_cols + c);
-      }
-    }
-  } else {
-    for (std::int64_t r = 0; r < src.win_rows; ++r) {
-      for (std::int64_t c = 0; c < src.win_cols; ++c) {
-        const std::int64_t row = src.win_row + r;
-        const std::int64_t col = src.win_col + c;
-        if (!selected(src, row, col)) continue;
-        offer(term(cell_latitude(g, row, col), cell_longitude(g, row, col)), r * src.win_cols + c);
-      }
-    }
-  }
-  std::vector<Entry> sorted;
-  sorted.reserve(heap.size());
-  while (!heap.empty()) {
-    sorted.push_back(heap.top());
-    heap.pop();
-  }
-  std::reverse(sorted.begin(), sorted.end());
-  src.near_order.clear();
-  for (const Entry& e : sorted) src.near_order.push_back(e.second);
-  src.near_all = static_cast<std::int64_t>(sorted.size()) >= candidates;
-}
-
-bool read_cell(GridSource& src, std::int64_t row, std::int64_t col, StationData& d, std::string& error,
-               bool& has) {
-  const Slab sl = slab(src, row, 1, col, 1);
-  src.raw.resize(static_cast<std::size_t>(src.steps) * type_bytes(src.packing.type));
-  const int status = nc_get_vara(src.file.id, src.varid, sl.start.data(), sl.count.data(), src.raw.data());
-  if (!netcdf_ok(status, src.path, compose(kMsgWhatValues, {quoted(src.variable)}), error)) return false;
-  src.block_rows = src.block_cols = 1;
-  src.decoded.assign(static_cast<std::size_t>(src.month_count), src.flag);
-  src.has_data.assign(1, 0);
-  decode_block(src, sl);
-  has = src.has_data[0] != 0;
-  d.months = src.decoded;
-  return true;
-}
-
-GridRead next_near(GridSource& src, StationData& d, std::string& error) {
-  while (src.cells_with_data < src.near.count) {
-    if (src.near_next >= src.near_order.size()) {
-      if (src.near_all && !src.near_order.empty()) return GridRead::end;
-      const std::size_t want = std::max<std::size_t>(
-          static_cast<std::size_t>(kNearFirst),
-          std::max(src.near_order.size() * static_cast<std::size_t>(kNearFactor),
-                   static_cast<std::size_t>(src.near.count * kNearFactor)));
-      order_near(src, want);
-      if (src.near_next >= src.near_order.size()) return GridRead::end;
-    }
-    const std::int64_t w = src.near_order[src.near_next++];
-    const std::int64_t row = src.win_row + w / src.win_cols;
-    const std::int64_t col = src.win_col + w % src.win_cols;
-    ++src.cells_total;
-    bool has = false;
-    if (!read_cell(src, row, col, d, error, has)) return GridRead::fault;
-    if (!has) {
-      ++src.cells_without_data;
-      continue;
-    }
-    fill_station(src, row, col, d);
-    src.distance_km = great_circle_km(src.near.latitude, src.near.longitude,
-                                      cell_latitude(src.grid, row, col), cell_longitude(src.grid, row, col));
-    ++src.cells_with_data;
-    return GridRead::station;
-  }
-  return GridRead::end;
-}
-
 }  // namespace
 
 double cell_latitude(const GridGeometry& g, std::int64_t row, std::int64_t col) {
@@ -975,6 +721,20 @@ double cell_longitude(const GridGeometry& g, std::int64_t row, std::int64_t col)
 }
 
 float decode_value(const GridPacking& p, double stored, float flag) { return decode(p, stored, flag); }
+
+bool selected(const GridSource& src, std::int64_t row, std::int64_t col) {
+  return !src.region_on ||
+         in_region(src.region, cell_latitude(src.grid, row, col), cell_longitude(src.grid, row, col));
+}
+
+std::size_t type_bytes(int type) {
+  switch (type) {
+    case NC_BYTE: case NC_UBYTE: return 1;
+    case NC_SHORT: case NC_USHORT: return 2;
+    case NC_INT: case NC_UINT: case NC_FLOAT: return 4;
+    default: return 8;
+  }
+}
 
 std::string centre_text(float latitude, float longitude) {
   auto text = [](float v) {
@@ -1051,51 +811,6 @@ bool open_grid(GridSource& src, const GridRequest& request, std::string& error) 
   plan_blocks(src);
   rewind_grid(src);
   return true;
-}
-
-GridRead next_grid_station(GridSource& src, StationData& d, std::string& error) {
-  if (src.file.id < 0) return GridRead::end;
-  if (src.near_on) return next_near(src, d, error);
-  while (true) {
-    if (!src.block_loaded || src.next_cell >= src.block_rows * src.block_cols) {
-      if (src.block_loaded) {
-        src.block_col += src.band_cols;
-        if (src.block_col >= src.win_cols) {
-          src.block_col = 0;
-          src.block_row += src.band_rows;
-        }
-      }
-      if (src.block_row >= src.win_rows || src.win_cols == 0) return GridRead::end;
-      src.block_loaded = true;
-      if (!load_block(src, error)) return GridRead::fault;
-    }
-    const std::int64_t b = src.next_cell++;
-    const std::int64_t row = src.win_row + src.block_row + b / src.block_cols;
-    const std::int64_t col = src.win_col + src.block_col + b % src.block_cols;
-    if (!selected(src, row, col)) continue;
-    if (!src.has_data[static_cast<std::size_t>(b)]) {
-      ++src.cells_without_data;
-      continue;
-    }
-    const float* values = src.decoded.data() + b * src.month_count;
-    d.months.assign(values, values + src.month_count);
-    fill_station(src, row, col, d);
-    ++src.cells_with_data;
-    return GridRead::station;
-  }
-}
-
-void rewind_grid(GridSource& src) {
-  src.block_loaded = false;
-  src.block_row = src.block_col = 0;
-  src.block_rows = src.block_cols = 0;
-  src.next_cell = 0;
-  src.cells_with_data = src.cells_without_data = 0;
-  src.near_order.clear();
-  src.near_next = 0;
-  src.near_all = false;
-  if (src.near_on) src.cells_total = 0;
-  src.distance_km = 0.0;
 }
 
 void grid_year_span(const GridSource& src, std::int32_t& first_year, std::int32_t& last_year) {

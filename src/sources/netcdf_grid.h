@@ -39,8 +39,8 @@
 //
 // Memory: the file is read in blocks of cells (all steps of a band of whole
 // rows, or of part of one row when a row is too long), each block's raw and
-// decoded values together under GridRequest::band_bytes. --near reads the
-// series of single cells.
+// decoded values together under GridRequest::band_bytes. --near reads its
+// cells in batches, each the box of rows and columns around them.
 //
 // A run: open_grid, then next_grid_station until it says `end` (or
 // `fault`); rewind_grid starts the sequence again; the file closes when the
@@ -61,7 +61,7 @@ namespace versel {
 
 // Bytes a block of the file may take in memory, raw and decoded values
 // together.
-inline constexpr std::size_t kGridBandBytes = std::size_t{64} << 20;
+inline constexpr std::size_t kGridBandBytes = std::size_t{32} << 20;
 // Years a time axis may span.
 inline constexpr std::int64_t kGridMaxYears = 10000;
 
@@ -155,18 +155,24 @@ struct GridSource {
   std::int64_t band_rows = 0, band_cols = 0;
   std::int64_t block_row = 0, block_col = 0, block_rows = 0, block_cols = 0;
   std::int64_t next_cell = 0;        // the block's next cell, row-major in the block
+  std::int64_t next_data = 0;        // the next of its cells with data
   bool block_loaded = false;
   std::vector<unsigned char> raw;    // a block as stored
-  std::vector<float> decoded;        // a block decoded: cell after cell, month_count each
-  std::vector<unsigned char> has_data;  // per block cell
+  std::vector<unsigned char> has_data;  // per block cell: a valid month (and selected)
+  std::vector<std::int64_t> data_cells;  // the block cells with data, in order
+  std::vector<float> decoded;        // their months, month_count each, in that order
+  std::vector<std::int64_t> cell_base;  // per block cell: its first value in `raw`
   // --near: the site, the cells wanted, the nearest window cells found so
-  // far (by distance, then index), the next of them to read, and whether
-  // they are all the window's cells
+  // far (by distance, then index), the next of them to read, whether they
+  // are all the window's cells, and the batch of them the block holds (up
+  // to near_batch_end) and the size of the next batch
   bool near_on = false;
   NearSite near;
   std::vector<std::int64_t> near_order;
   std::size_t near_next = 0;
   bool near_all = false;
+  std::size_t near_batch_end = 0;
+  std::size_t near_batch = 1;
 };
 
 // Opens the file and its variable, decodes the time axis and lays out the

@@ -631,25 +631,30 @@ TEST_F(NetcdfGrid, NearestCellsWithData) {
     std::stable_sort(cells.begin(), cells.end(), [](const Cell& a, const Cell& b) { return a.km < b.km; });
     cells.resize(std::min<std::size_t>(cells.size(), static_cast<std::size_t>(c.count)));
 
-    GridRequest r = request(path("n.nc"));
-    r.has_near = true;
-    r.near = {c.lat, c.lon, c.count};
-    r.has_region = c.region;
-    r.region = box;
-    GridSource src;
-    std::string error;
-    ASSERT_TRUE(open_grid(src, r, error)) << error;
-    StationData d;
-    for (const Cell& cell : cells) {
-      ASSERT_EQ(next_grid_station(src, d, error), GridRead::station) << error;
-      const std::size_t row = cell.index / 8, col = cell.index % 8;
-      EXPECT_EQ(d.header, centre(g.lats[row], g.lons[col]));
-      EXPECT_NEAR(src.distance_km, cell.km, 1e-6);
-      ASSERT_EQ(d.months.size(), 12u);
-      for (std::size_t t = 0; t < 12; ++t) EXPECT_EQ(d.months[t], static_cast<float>(g.value(t, row, col)));
+    // batches of cells read as boxes, or one by one when the budget holds one
+    for (std::size_t budget : {kGridBandBytes, std::size_t{1}}) {
+      SCOPED_TRACE(budget);
+      GridRequest r = request(path("n.nc"));
+      r.has_near = true;
+      r.near = {c.lat, c.lon, c.count};
+      r.has_region = c.region;
+      r.region = box;
+      r.band_bytes = budget;
+      GridSource src;
+      std::string error;
+      ASSERT_TRUE(open_grid(src, r, error)) << error;
+      StationData d;
+      for (const Cell& cell : cells) {
+        ASSERT_EQ(next_grid_station(src, d, error), GridRead::station) << error;
+        const std::size_t row = cell.index / 8, col = cell.index % 8;
+        EXPECT_EQ(d.header, centre(g.lats[row], g.lons[col]));
+        EXPECT_NEAR(src.distance_km, cell.km, 1e-6);
+        ASSERT_EQ(d.months.size(), 12u);
+        for (std::size_t t = 0; t < 12; ++t) EXPECT_EQ(d.months[t], static_cast<float>(g.value(t, row, col)));
+      }
+      EXPECT_EQ(next_grid_station(src, d, error), GridRead::end);
+      EXPECT_EQ(src.cells_with_data, static_cast<std::int64_t>(cells.size()));
     }
-    EXPECT_EQ(next_grid_station(src, d, error), GridRead::end);
-    EXPECT_EQ(src.cells_with_data, static_cast<std::int64_t>(cells.size()));
   }
 }
 
