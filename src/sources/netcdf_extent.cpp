@@ -215,6 +215,15 @@ bool walk(Walk& w, ClassicExtent& extent) {
 
 }  // namespace
 
+bool is_classic_file(const std::string& path) {
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return false;
+  unsigned char magic[4] = {};
+  const ssize_t got = ::pread(fd, magic, sizeof magic, 0);
+  ::close(fd);
+  return got == 4 && std::memcmp(magic, "CDF", 3) == 0 && (magic[3] == 1 || magic[3] == 2 || magic[3] == 5);
+}
+
 bool classic_extent_of(const unsigned char* bytes, std::uint64_t size, ClassicExtent& extent,
                        std::uint64_t& stop) {
   Walk w{bytes, size};

@@ -27,6 +27,10 @@ struct ClassicExtent {
   std::uint64_t data_end = 0;    // the first byte after the last byte of data
 };
 
+// Whether the file at `path` starts as a classic file does: "CDF" and
+// version byte 1, 2 or 5.
+bool is_classic_file(const std::string& path);
+
 // Walks the header of the classic file at `path`. False with `stop` at the
 // byte where the header stops making sense (cut, an unknown tag or type, a
 // dimension id out of range, sizes past 2^63) or `system_error` set (the

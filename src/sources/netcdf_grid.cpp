@@ -761,18 +761,10 @@ bool open_grid(GridSource& src, const GridRequest& request, std::string& error) 
     error = compose(kMsgNotAFile, {shown_name(request.path), std::strerror(EISDIR)});
     return false;
   }
-  int ncid = -1;
-  const int status = nc_open(request.path.c_str(), NC_NOWRITE, &ncid);
-  if (status == NC_ENOTNC) {
-    error = compose(kMsgNotNetcdf, {shown_name(request.path)});
-    return false;
-  }
-  if (!netcdf_ok(status, request.path, kMsgWhatOpen, error)) return false;
-  src.file.id = ncid;
-
-  int format = 0;
-  if (!netcdf_ok(nc_inq_format(ncid, &format), request.path, "", error)) return false;
-  if (format == NC_FORMAT_CLASSIC || format == NC_FORMAT_64BIT_OFFSET || format == NC_FORMAT_CDF5) {
+  // a classic file's header is walked before the library reads it: a cut
+  // file is refused, and so is a header whose sizes run past the file (the
+  // library would try to allocate what they claim)
+  if (is_classic_file(request.path)) {
     ClassicExtent extent;
     std::uint64_t stop = 0;
     std::string reason;
@@ -787,6 +779,14 @@ bool open_grid(GridSource& src, const GridRequest& request, std::string& error) 
       return false;
     }
   }
+  int ncid = -1;
+  const int status = nc_open(request.path.c_str(), NC_NOWRITE, &ncid);
+  if (status == NC_ENOTNC) {
+    error = compose(kMsgNotNetcdf, {shown_name(request.path)});
+    return false;
+  }
+  if (!netcdf_ok(status, request.path, kMsgWhatOpen, error)) return false;
+  src.file.id = ncid;
 
   Ctx x{ncid, src.path, error};
   Shape shape;
