@@ -5,6 +5,7 @@
 #include "sources/netcdf_grid.h"
 
 #include <netcdf.h>
+#include <netcdf_filter.h>
 #include <sys/stat.h>
 
 #include <algorithm>
@@ -93,6 +94,13 @@ void plan_blocks(GridSource& src) {
       std::vector<std::size_t> chunks(static_cast<std::size_t>(src.rank), 0);
       if (nc_inq_var_chunking(src.file.id, src.varid, &storage, chunks.data()) == NC_NOERR &&
           storage == NC_CHUNKED) {
+        // chunks stored as they are (no filter) are read in part straight
+        // from the file when the library keeps no cache for them; a cache
+        // would read each whole chunk again for every block that crosses it
+        std::size_t filters = 0;
+        if (nc_inq_var_filter_ids(src.file.id, src.varid, &filters, nullptr) == NC_NOERR && filters == 0) {
+          nc_set_var_chunk_cache(src.file.id, src.varid, 0, 0, 0.0f);
+        }
         const auto chunk_rows = static_cast<std::int64_t>(chunks[static_cast<std::size_t>(src.row_pos)]);
         if (chunk_rows > src.band_rows && chunk_rows * cols <= 4 * cells) {
           src.band_rows = std::min(chunk_rows, std::max<std::int64_t>(1, src.win_rows));
