@@ -182,8 +182,6 @@ bool flush_band(NcWriter& w, std::int64_t stations, std::string& error) {
   return true;
 }
 
-NcVariable& var_of(NcWriter& w, std::int32_t v) { return w.vars[static_cast<std::size_t>(v)]; }
-
 void widen(bool& any, float& low, float& high, float value) {
   if (!any || value < low) low = value;
   if (!any || value > high) high = value;
@@ -205,26 +203,32 @@ bool keep_values(NcWriter& w, std::int64_t b, const Station& st, const std::int3
     return false;
   }
   const std::int64_t cells = grid(w) ? band_cells(w) : w.band_size;
+  const std::int64_t y0 = st.IFC - w.plan.first_year;
+  // consecutive years lie `step` apart in the band (grid [v][y][b],
+  // stations [v][b][y])
+  const std::size_t step = grid(w) ? static_cast<std::size_t>(cells) : 1;
+  const bool keep_counts = counts != nullptr && w.plan.counts;
   for (std::int32_t v = 0; v < nv; ++v) {
+    NcVariable& var = w.vars[static_cast<std::size_t>(v)];
+    std::size_t k = st.NYC >= 1 ? at(w, v, y0, b) : 0;
     float SUM = 0.0f;
     std::int32_t N = 0;
-    for (std::int32_t i = 0; i < st.NYC; ++i) {
+    for (std::int32_t i = 0; i < st.NYC; ++i, k += step) {
       const float value = st.year(i)[v];
-      const std::int64_t y = st.IFC - w.plan.first_year + i;
-      w.values[at(w, v, y, b)] = value;
-      if (counts != nullptr && w.plan.counts) {
+      w.values[k] = value;
+      if (keep_counts) {
         const std::int32_t n = counts[static_cast<std::size_t>(i) * static_cast<std::size_t>(nv) + static_cast<std::size_t>(v)];
-        w.counts[at(w, v, y, b)] = n < 0 ? kCountFill : static_cast<std::int16_t>(std::min<std::int32_t>(n, 32767));
+        w.counts[k] = n < 0 ? kCountFill : static_cast<std::int16_t>(std::min<std::int32_t>(n, 32767));
       }
       // the long-term mean as grd's: valid values summed in float, in order
       if (value == w.plan.flag) continue;
       ++N;
       SUM += value;
-      widen(var_of(w, v).any_value, var_of(w, v).low, var_of(w, v).high, value);
+      widen(var.any_value, var.low, var.high, value);
     }
     const float mean = N == 0 ? w.plan.flag : SUM / static_cast<float>(N);
     w.means[static_cast<std::size_t>(v * cells + b)] = mean;
-    if (N > 0) widen(var_of(w, v).any_mean, var_of(w, v).mean_low, var_of(w, v).mean_high, mean);
+    if (N > 0) widen(var.any_mean, var.mean_low, var.mean_high, mean);
   }
   return true;
 }

@@ -224,6 +224,21 @@ bool is_classic_file(const std::string& path) {
   return got == 4 && std::memcmp(magic, "CDF", 3) == 0 && (magic[3] == 1 || magic[3] == 2 || magic[3] == 5);
 }
 
+bool is_netcdf_file(const std::string& path) {
+  if (is_classic_file(path)) return true;
+  static constexpr unsigned char kHdf5[8] = {0x89, 'H', 'D', 'F', '\r', '\n', 0x1a, '\n'};
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return false;
+  bool found = false;
+  for (off_t at = 0; at <= (off_t{1} << 20) && !found; at = at == 0 ? 512 : at * 2) {
+    unsigned char sig[8] = {};
+    if (::pread(fd, sig, sizeof sig, at) != static_cast<ssize_t>(sizeof sig)) break;
+    found = std::memcmp(sig, kHdf5, sizeof sig) == 0;
+  }
+  ::close(fd);
+  return found;
+}
+
 bool classic_extent_of(const unsigned char* bytes, std::uint64_t size, ClassicExtent& extent,
                        std::uint64_t& stop) {
   Walk w{bytes, size};

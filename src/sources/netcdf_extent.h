@@ -31,6 +31,12 @@ struct ClassicExtent {
 // version byte 1, 2 or 5.
 bool is_classic_file(const std::string& path);
 
+// Whether the file at `path` starts as a netCDF file does: a classic file,
+// or an HDF5 file (netCDF-4), whose signature sits at byte 0, 512, 1024,
+// 2048, ... (checked up to 1 MiB). For refusing a netCDF file given to a
+// text layout; false when the file cannot be read.
+bool is_netcdf_file(const std::string& path);
+
 // Walks the header of the classic file at `path`. False with `stop` at the
 // byte where the header stops making sense (cut, an unknown tag or type, a
 // dimension id out of range, sizes past 2^63) or `system_error` set (the

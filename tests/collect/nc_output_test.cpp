@@ -366,6 +366,27 @@ TEST_F(NcOutput, CurvilinearGrid) {
   EXPECT_EQ(r.floats("SON_avg")[12 + 7], value_of(7, 1, 3));
 }
 
+// A grid whose rows are longitudes keeps the input's order of dimensions.
+TEST_F(NcOutput, RowsOfLongitude) {
+  NcOutputPlan p = grid_plan();
+  p.grid.rows_are_latitude = false;
+  p.grid.rows = 4;
+  p.grid.cols = 3;
+  p.grid.row_axis = {358.75, 359.25, 359.75, 0.25};
+  p.grid.col_axis = {53.25, 52.75, 52.25};
+  NcWriter w;
+  std::string error;
+  ASSERT_TRUE(begin_nc_output(w, path("t.nc"), p, error)) << error;
+  ASSERT_TRUE(put_nc_cell(w, 4, station_of(4, 1901, 3, 4), nullptr, error)) << error;
+  ASSERT_TRUE(finish_nc_output(w, error)) << error;
+  Reader r(path("t.nc"));
+  EXPECT_EQ(r.dims_of("JJA_avg"), (std::vector<std::string>{"time", "lon", "lat"}));
+  EXPECT_EQ(r.dims_of("JJA_avg_mean"), (std::vector<std::string>{"lon", "lat"}));
+  EXPECT_EQ(r.doubles("lon"), p.grid.row_axis);
+  EXPECT_EQ(r.doubles("lat"), p.grid.col_axis);
+  EXPECT_EQ(r.floats("JJA_avg")[2 * 12 + 4], value_of(4, 2, 2));  // (1903, lon 359.25, lat 53.25)
+}
+
 void put_stations(NcWriter& w, int n, std::string& error) {
   for (int k = 0; k < n; ++k) {
     StationData d;

@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "netcdf_files.h"
+#include "sources/netcdf_extent.h"
 #include "sources/netcdf_grid.h"
 
 // The netCDF and HDF5 libraries keep some memory when they fail to open a
@@ -663,6 +664,23 @@ TEST_F(NetcdfGrid, NearestCellsWithData) {
       EXPECT_EQ(src.cells_with_data, static_cast<std::int64_t>(cells.size()));
     }
   }
+}
+
+TEST_F(NetcdfGrid, NetcdfFilesAreRecognised) {
+  for (int cmode : {0, NC_64BIT_OFFSET, NC_64BIT_DATA, NC_NETCDF4}) {
+    write_file(path("a.nc"), cmode, grid_file(base_grid()));
+    EXPECT_TRUE(is_netcdf_file(path("a.nc"))) << cmode;
+  }
+  // an HDF5 signature after a user block of 512 bytes
+  std::string bytes(512, 'x');
+  bytes += "\x89HDF\r\n\x1a\n and more";
+  std::ofstream(path("b.nc"), std::ios::binary) << bytes;
+  EXPECT_TRUE(is_netcdf_file(path("b.nc")));
+  for (const char* text : {"", "CDF", "CDF\x03 is no version", "1901 1 2 3 4 5 6 7 8 9 10 11 12\n"}) {
+    std::ofstream(path("c.txt"), std::ios::binary) << text;
+    EXPECT_FALSE(is_netcdf_file(path("c.txt"))) << text;
+  }
+  EXPECT_FALSE(is_netcdf_file(path("none")));
 }
 
 TEST_F(NetcdfGrid, CentreText) {
