@@ -21,7 +21,7 @@ namespace {
 
 enum class OptionId : std::uint8_t {
   kind, data_set, format, flag, header_format, mask, min_months, output, quiet, explain, help,
-  version, layout, coords, skip, keep_flagged, output_dir,
+  version, layout, coords, skip, keep_flagged, output_dir, var, region, near,
 };
 
 struct OptionEntry {
@@ -31,7 +31,7 @@ struct OptionEntry {
   std::string_view argument;   // what its value is; empty when it takes none
 };
 
-constexpr std::array<OptionEntry, 17> kOptions{{
+constexpr std::array<OptionEntry, 20> kOptions{{
     {OptionId::kind, 'k', "kind", kArgKind},
     {OptionId::data_set, 'd', "data-set", kArgDataSet},
     {OptionId::format, 'f', "format", kArgFormat},
@@ -49,14 +49,17 @@ constexpr std::array<OptionEntry, 17> kOptions{{
     {OptionId::coords, 0, "coords", kArgCoords},
     {OptionId::skip, 0, "skip", kArgSkip},
     {OptionId::keep_flagged, 0, "keep-flagged", ""},
+    {OptionId::var, 0, "var", kArgVar},
+    {OptionId::region, 0, "region", kArgRegion},
+    {OptionId::near, 0, "near", kArgNear},
 }};
 
 struct OutputKind {
   std::string_view name;
   std::int32_t kind;
 };
-constexpr std::array<OutputKind, 4> kKinds{
-    {{"tsf", kTsf}, {"mat", kMat}, {"grd", kGrd}, {"csv", kCsv}}};
+constexpr std::array<OutputKind, 5> kKinds{
+    {{"tsf", kTsf}, {"mat", kMat}, {"grd", kGrd}, {"csv", kCsv}, {"nc", kNc}}};
 
 std::string_view kind_name(std::int32_t kind) {
   for (const OutputKind& k : kKinds)
@@ -214,6 +217,8 @@ std::string layout_conflict(const CliRequest& r) {
   if (layout && !r.header_format.empty()) return compose(kMsgHeaderWithLayout, {r.layout_name});
   if (!r.coords.empty() && !layout && (r.data_set != 0 || !r.format.empty()))
     return std::string(kMsgCoordsWithoutLayout);
+  if (!r.var.empty() && !r.netcdf) return std::string(kMsgVarWithoutNetcdf);
+  if (r.has_region && r.has_near) return std::string(kMsgRegionAndNear);
   if (r.keep_flagged && (r.layout == nullptr || r.layout->name != "ghcnm"))
     return std::string(kMsgKeepFlaggedNotGhcnm);
   return {};
@@ -284,6 +289,15 @@ void take(Parse& p, const OptionEntry& entry, std::string_view value) {
       break;
     case OptionId::skip: r.skip = skip_of(value, message); break;
     case OptionId::keep_flagged: r.keep_flagged = true; break;
+    case OptionId::var: r.var = value; break;
+    case OptionId::region:
+      r.has_region = parse_region(value, r.region, message);
+      if (!r.has_region) message = long_form(entry) + " " + message;
+      break;
+    case OptionId::near:
+      r.has_near = parse_near(value, r.near, message);
+      if (!r.has_near) message = long_form(entry) + " " + message;
+      break;
   }
   if (!message.empty()) p.note(std::move(message));
 }
@@ -350,6 +364,7 @@ std::string conflict(const CliRequest& r) {
   if (r.data_set != 0 && r.flag) return compose(kMsgFlagWithDataSet, {set});
   if (r.data_set != 0 && !r.header_format.empty()) return compose(kMsgHeaderWithDataSet, {set});
   if (r.output == kStandardOutput && r.kind == kMat) return std::string(kMsgOutputStdoutMat);
+  if (r.output == kStandardOutput && r.kind == kNc) return std::string(kMsgOutputStdoutNc);
   if (r.output == kStandardOutput && !r.output_dir.empty())
     return std::string(kMsgOutputDirWithStdout);
   return {};

@@ -26,6 +26,8 @@
 #include <string_view>
 #include <vector>
 
+#include "sources/geometry.h"
+
 namespace versel {
 
 struct Layout;
@@ -64,6 +66,11 @@ struct CliRequest {
   const Layout* layout = nullptr;  // --layout of a layout cut line by line (kLayouts); else null
   bool table = false;          // --layout table
   bool netcdf = false;         // --layout netcdf
+  std::string var;             // --var NAME; empty when not given
+  bool has_region = false;     // --region W/E/S/N
+  Region region;
+  bool has_near = false;       // --near LAT/LON[/N]
+  NearSite near;
   std::string coords;          // --coords FILE; empty when not given
   std::int64_t skip = 0;       // --skip N
   bool keep_flagged = false;   // --keep-flagged

@@ -14,7 +14,7 @@ inline constexpr std::string_view kUsagePrefix = "versel: ";
 inline constexpr std::string_view kUsageHint = "Try 'versel --help'.";
 
 // What each option's value is, for a missing value.
-inline constexpr std::string_view kArgKind = "KIND: tsf, mat, grd or csv";
+inline constexpr std::string_view kArgKind = "KIND: tsf, mat, grd, csv or nc";
 inline constexpr std::string_view kArgDataSet = "N: a data set of 1 to 12";
 inline constexpr std::string_view kArgFormat =
     "FMT: the record format of the year lines, such as (1x,i4,12f5.1)";
@@ -37,7 +37,7 @@ inline constexpr std::string_view kMsgSwitchTwice = "option {} is given twice; g
 
 // The values of the options.
 inline constexpr std::string_view kMsgKindUnknown =
-    "--kind {}: not an output kind; use tsf, mat, grd or csv";
+    "--kind {}: not an output kind; use tsf, mat, grd, csv or nc";
 inline constexpr std::string_view kMsgMinMonthsNotNumber =
     "--min-months {}: not a number; give how many valid months an average season needs, "
     "1 or more";
@@ -99,7 +99,7 @@ inline constexpr std::string_view kMsgOutputStdoutMat =
 
 // Options a run needs.
 inline constexpr std::string_view kMsgNeedKind =
-    "--kind is missing: give the output kind, tsf, mat, grd or csv";
+    "--kind is missing: give the output kind, tsf, mat, grd, csv or nc";
 inline constexpr std::string_view kMsgNeedLayout =
     "the layout of the data is missing: give --data-set N (1 to 12), --format FMT "
     "with --flag X, or --layout NAME";
@@ -148,6 +148,23 @@ inline constexpr std::string_view kMsgCoordsWithoutLayout =
 inline constexpr std::string_view kMsgKeepFlaggedNotGhcnm =
     "--keep-flagged goes with --layout ghcnm: only the global monthly station files carry "
     "quality flags";
+// Gridded files and the selection of stations.
+inline constexpr std::string_view kArgVar = "NAME: the variable of a netCDF file to read";
+inline constexpr std::string_view kArgRegion =
+    "W/E/S/N: the box of longitudes and latitudes whose stations are read, such as -10/30/35/60";
+inline constexpr std::string_view kArgNear =
+    "LAT/LON[/N]: the place whose N nearest stations are read (1 without N)";
+inline constexpr std::string_view kMsgVarWithoutNetcdf =
+    "--var goes with --layout netcdf: only a netCDF file holds variables";
+inline constexpr std::string_view kMsgRegionAndNear =
+    "--region and --near do not go together: give the box or the place";
+inline constexpr std::string_view kMsgOutputStdoutNc =
+    "--output - with --kind nc: a netCDF file cannot be written to standard output; give a PREFIX";
+inline constexpr std::string_view kMsgNetcdfFile =
+    "a netCDF file, which the layout of text files cannot read; read it with --layout netcdf";
+inline constexpr std::string_view kMsgCells = "{} cells with data of {}";
+inline constexpr std::string_view kMsgPassedOver = "{}, {} without coordinates passed over";
+
 // The coordinates file, before any FILE: "versel: COORDS: " and the reason.
 inline constexpr std::string_view kMsgOutputOverCoords =
     "output file {} is the coordinates file {} (another name for it); it is left as it is";

@@ -8,6 +8,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <ctime>
 #include <filesystem>
 #include <map>
 #include <new>
@@ -26,6 +27,8 @@
 #include "sources/data_lines.h"
 #include "sources/layout_messages.h"
 #include "sources/fields.h"
+#include "sources/grid_source.h"
+#include "sources/netcdf_extent.h"
 #include "sources/station_reader.h"
 #include "sources/table_layout.h"
 #include "mask/mask_check.h"
@@ -134,19 +137,55 @@ StationSource table_source(RunSettings& s, const CliRequest& request, const std:
   return source;
 }
 
-// The station source of a FILE: the catalogue's reader, or a layout's.
+// The source of a gridded netCDF file, which selects its own cells.
+StationSource grid_source(RunSettings& s, const CliRequest& request, const std::string& file) {
+  s.FLAG = request.flag.value_or(kLayouts[0].flag);
+  GridRequest g;
+  g.path = file;
+  g.variable = request.var;
+  g.flag = s.FLAG;
+  g.has_region = request.has_region;
+  g.region = request.region;
+  g.has_near = request.has_near;
+  g.near = request.near;
+  StationSource source{GridReader{}};
+  std::string error;
+  if (!open_grid_reader(std::get<GridReader>(source), g, error)) {
+    // the message names the file, which the failure line names already
+    const std::string named = shown_name(file) + ": ";
+    if (error.compare(0, named.size(), named) == 0) error.erase(0, named.size());
+    fail_run({error});
+  }
+  return source;
+}
+
+// The station source of a FILE: the catalogue's reader, or a layout's; with
+// --region or --near the stations it keeps.
 StationSource source_of(RunSettings& s, const CliRequest& request, const std::string& file,
                         const CoordinateTable* coords) {
-  if (request.layout) return layout_source(s, request, file, coords);
-  if (request.table) return table_source(s, request, file, coords);
-  return catalogue_reader(s, needs_coordinates(s));
+  if (request.netcdf) return grid_source(s, request, file);
+  if (is_netcdf_file(file)) fail_run({std::string(kMsgNetcdfFile)});
+  StationSource source = request.layout  ? layout_source(s, request, file, coords)
+                         : request.table ? table_source(s, request, file, coords)
+                                         : catalogue_reader(s, needs_coordinates(s) ||
+                                                                   request.has_region ||
+                                                                   request.has_near);
+  if (!request.has_region && !request.has_near) return source;
+  StationSelection selection;
+  selection.has_region = request.has_region;
+  selection.region = request.region;
+  selection.has_near = request.has_near;
+  selection.near = request.near;
+  return select_stations(source, selection);
 }
 
 // Why a FILE gave no station: what the source looked for.
 std::string no_station_text(const RunSettings& s, const CliRequest& request) {
   std::string why;
-  if (request.layout) why = compose(kMsgNoLayoutStation, {request.layout->name, request.layout->summary});
+  if (request.has_region || request.has_near) why = std::string(kMsgNoSelectedStation);
+  else if (request.layout) why = compose(kMsgNoLayoutStation, {request.layout->name, request.layout->summary});
   else if (request.table) why = std::string(kMsgNoTableStation);
+  else if (request.netcdf) why = std::string(kMsgNoGridStation);
   else why = compose(kMsgNoCatalogueStation, {trimmed(s.FRM)});
   return compose(kMsgFoundNoStation, {why});
 }
@@ -194,7 +233,7 @@ std::string outlier_lines(const std::string& file, const RunSettings& s, const R
 // the commit. A failure raises RunFailure.
 RunTotals run_file(const RunSettings& base, const CliRequest& request, const std::string& file,
                    const FileOutputs& out, const KeptFiles& kept, const CoordinateTable* coords,
-                   std::string& notes) {
+                   const RunExtras& extras, std::string& notes) {
   RunSettings s = base;
   assign(s.INFILE, file);  // as the dialogue would hold it; nothing below reads it
   open(kDataUnit, file, OpenStatus::old);
@@ -211,12 +250,15 @@ RunTotals run_file(const RunSettings& base, const CliRequest& request, const std
   skip_lines(s.skip);
   if (request.data_set != 0) take_data_set(*known_data_set(request.data_set), s);
   StationSource source = source_of(s, request, file, coords);
-  RunTotals totals = collect_and_write(s, source);
+  RunTotals totals = collect_and_write(s, source, extras);
+  const SourceDescription described = describe_source(source);
+  if (request.netcdf) totals.cells = {described.cells_with_data, described.cells};
+  if (const auto* list = std::get_if<StationList>(&source)) totals.passed_over = list->passed_over;
   refuse_empty_run(s, request, totals);
   if (const SentinelTally* sentinels = sentinels_of(source); sentinels && sentinels->total() > 0)
     totals.taken_as_missing = sentinel_text(*sentinels);
   // stations without coordinates matter where they are looked up or written
-  if (!request.layout_name.empty() && (coords != nullptr || s.FMTCTRL != kTsf))
+  if (!request.layout_name.empty() && !request.netcdf && (coords != nullptr || s.FMTCTRL != kTsf))
     totals.without_coordinates = totals.stations_without_coordinates;
   close(kDataUnit);
   if (!out.key.empty()) close(kKeyUnit);
@@ -224,6 +266,26 @@ RunTotals run_file(const RunSettings& base, const CliRequest& request, const std
   commit_outputs();
   notes = outlier_lines(file, s, totals);
   return totals;
+}
+
+// The date and the command line, for the history of an nc file:
+// "2026-12-08 15:04:05 UTC: versel -k nc ...".
+std::string history_of(std::span<const char* const> args) {
+  char date[32] = "";
+  const std::time_t now = std::time(nullptr);
+  std::tm utc{};
+  if (gmtime_r(&now, &utc)) std::strftime(date, sizeof date, "%Y-%m-%d %H:%M:%S UTC", &utc);
+  std::string text = std::string(date) + ": versel";
+  for (const char* a : args) text.append(" ").append(a);
+  return text;
+}
+
+// "58,572": a count with its thousands apart.
+std::string grouped(std::int64_t n) {
+  std::string digits = std::to_string(n);
+  for (int at = static_cast<int>(digits.size()) - 3; at > (n < 0 ? 1 : 0); at -= 3)
+    digits.insert(static_cast<std::size_t>(at), ",");
+  return digits;
 }
 
 // "versel: FILE: " and the first line, the other lines indented under it.
@@ -267,6 +329,10 @@ std::string summary_text(const RunTotals& totals, int variables, const FileOutpu
   std::string stations = totals.stations == 0   ? std::string(kMsgNoStation)
                          : totals.stations == 1 ? std::string(kMsgOneStation)
                                                 : compose(kMsgStations, {std::to_string(totals.stations)});
+  if (totals.cells)
+    stations = compose(kMsgCells, {grouped(totals.cells->first), grouped(totals.cells->second)});
+  if (totals.passed_over > 0)
+    stations = compose(kMsgPassedOver, {stations, std::to_string(totals.passed_over)});
   if (totals.without_coordinates)
     stations = compose(kMsgWithoutCoordinates, {stations, std::to_string(*totals.without_coordinates)});
   std::string years =
@@ -329,6 +395,8 @@ int run_command_line(std::span<const char* const> args) {
     kept.coords = identity(request.coords);
     kept.coords_name = request.coords;
   }
+  RunExtras base_extras;
+  base_extras.nc.history = history_of(args);
   int status = kExitDone;
   for (const std::string& file : request.files) {
     const FileOutputs out = outputs_of_file(request, file);
@@ -336,7 +404,9 @@ int run_command_line(std::span<const char* const> args) {
     if (progress) start_progress(shown_name(file));
     try {
       std::string notes;
-      RunTotals totals = run_file(base, request, file, out, kept, coords, notes);
+      RunExtras extras = base_extras;
+      extras.nc.source = file;
+      RunTotals totals = run_file(base, request, file, out, kept, coords, extras, notes);
       end_progress();
       for (const std::string& name : {out.sea, out.key})
         if (!name.empty() && name != kStandardOutput)

@@ -56,17 +56,20 @@ void make_matrix(ResultTables& t, std::int32_t ncv) {
 void FreeCells::operator()(float* p) const { std::free(p); }
 
 bool needs_coordinates(const RunSettings& s) {
-  return s.FMTCTRL == kMat || s.FMTCTRL == kGrd || (s.FMTCTRL == kCsv && !trimmed(s.FRM3).empty());
+  return s.FMTCTRL == kMat || s.FMTCTRL == kGrd || s.FMTCTRL == kNc ||
+         (s.FMTCTRL == kCsv && !trimmed(s.FRM3).empty());
 }
 
-RunTotals collect_and_write(const RunSettings& s, StationSource& source) {
+RunTotals collect_and_write(const RunSettings& s, StationSource& source, const RunExtras& extras) {
   ResultTables t;
   if (s.FMTCTRL == kMat) {
     clired2(t, source);
     make_matrix(t, analyse_mask(s.MASK).NCV);
   }
   if (s.FMTCTRL == kCsv) write_csv_head();
+  if (s.FMTCTRL == kNc) begin_nc_run(s, extras.nc, source, t.nc);
   station_loop(s, t, source);
+  if (s.FMTCTRL == kNc) finish_nc_run(t.nc);
   // columns of stations the pre-scan found and the loop did not read hold
   // the flag (the two read stations alike: there are none)
   for (std::int64_t c = t.NGRID + 1; c <= t.MATRIX.columns; ++c)

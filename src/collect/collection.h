@@ -2,6 +2,7 @@
 // pre-scan, station loop and the writer of the output kind.
 #pragma once
 
+#include "collect/nc_run.h"
 #include "collect/result_tables.h"
 #include "sources/station_source.h"
 #include "run_settings.h"
@@ -9,11 +10,18 @@
 namespace versel {
 
 // Whether the output kind of `s` needs every station's latitude and
-// longitude: mat and grd, and csv when the stations' headers hold them.
+// longitude: mat, grd and nc, and csv when the stations' headers hold them.
 bool needs_coordinates(const RunSettings& s);
+
+// What a run of the command line adds to its settings: what an nc file
+// says of its run.
+struct RunExtras {
+  NcNotes nc;
+};
 
 // Reads, reduces and writes every station of `source` to the outputs open on
 // units 12 and 13, as `s` says; returns what it read.
-RunTotals collect_and_write(const RunSettings& s, StationSource& source);
+RunTotals collect_and_write(const RunSettings& s, StationSource& source,
+                            const RunExtras& extras = {});
 
 }  // namespace versel

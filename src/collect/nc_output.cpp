@@ -566,7 +566,9 @@ bool put_nc_station(NcWriter& w, const StationData& d, const Station& st, const 
     w.lats[static_cast<std::size_t>(b)] = d.RLAT;
     w.lons[static_cast<std::size_t>(b)] = d.RLON;
   }
-  std::string_view name = d.has_header ? std::string_view(d.header) : std::string_view();
+  // the station's name: its header without the fields of its coordinates
+  std::string_view name = d.has_header ? std::string_view(d.name.empty() ? d.header : d.name)
+                                       : std::string_view();
   while (!name.empty() && name.front() == ' ') name.remove_prefix(1);
   while (!name.empty() && name.back() == ' ') name.remove_suffix(1);
   const std::string number = std::to_string(s + 1);

@@ -7,8 +7,10 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
+#include "collect/nc_run.h"
 #include "collect/outliers.h"
 
 namespace versel {
@@ -53,6 +55,7 @@ struct ResultTables {
   std::int32_t longest = 0;             // the most year lines of a station
   std::int64_t without_coordinates = 0;  // stations read without coordinates
   OutlierScan outliers;                  // with s.scan_outliers: every station's months
+  NcRun nc;                              // nc: the file being written
 };
 
 // What a run read, for the summary a front end shows at its end.
@@ -65,6 +68,9 @@ struct RunTotals {
   std::int64_t stations_without_coordinates = 0;
   std::vector<Outlier> outliers;  // values that may be an undeclared flag
   std::string taken_as_missing;   // what the source took as missing by its own rules
+  // a grid's cells with a valid month, and its cells (for the summary)
+  std::optional<std::pair<std::int64_t, std::int64_t>> cells;
+  std::int64_t passed_over = 0;   // stations --region or --near could not place
   // stations whose coordinates no one gave (a layout's): shown when the run
   // looks coordinates up or writes them
   std::optional<std::int64_t> without_coordinates;

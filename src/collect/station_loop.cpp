@@ -74,6 +74,7 @@ void station_loop(const RunSettings& s, ResultTables& t, StationSource& source) 
     }
     else if (s.FMTCTRL == kGrd) keep_means(s, d, st, shape.NCV, t);
     else if (s.FMTCTRL == kCsv) write_csv_station(s, csv, NGRID, d, st);
+    else if (s.FMTCTRL == kNc) put_nc_run(t.nc, d, st);
     t.NCV = st.NCV;
     note_labels(st, t);
     t.longest = std::max(t.longest, d.year_lines());

@@ -24,6 +24,9 @@ struct StationData {
   float RLAT = 0.0f;               // latitude and longitude (mat, grd, csv)
   float RLON = 0.0f;
   bool has_coordinates = false;    // RLAT and RLON were read for the station
+  // a grid's cell: its place (row-major) in the grid its source lays out;
+  // -1 for a station that is no cell of such a grid
+  std::int64_t cell = -1;
 
   std::int32_t year_lines() const { return static_cast<std::int32_t>(months.size() / 12); }
 };

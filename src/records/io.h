@@ -127,6 +127,13 @@ void open(int unit, std::string_view name, OpenStatus status);
 // name it "standard output".
 void open_standard_output(int unit);
 
+// The path of the file an output unit writes: for an output under a
+// temporary name, that name (which commit_outputs renames), else the name it
+// was opened with. For a library that writes a file by its path (the netCDF
+// library): the unit's own stream stays empty and its close and commit
+// work as for any other output.
+std::string output_path(int unit);
+
 void close(int unit);
 void rewind(int unit);
 void backspace(int unit);

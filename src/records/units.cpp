@@ -171,6 +171,15 @@ void open_standard_output(int unit) {
   s->open = true;
 }
 
+std::string output_path(int unit) {
+  UnitSlot* s = slot_of(unit);
+  if (!s || !s->open || s->input || s->standard) fail(not_connected("OPEN", file_unit(unit)));
+  if (s->temporary)
+    for (const PendingOutput& p : units().pending)
+      if (p.unit == unit) return p.temp;
+  return s->name;
+}
+
 namespace {
 
 // Closes one unit; false with `f` set when its buffered records could not be

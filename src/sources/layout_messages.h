@@ -33,6 +33,9 @@ inline constexpr std::string_view kMsgNoLayoutStation =
 inline constexpr std::string_view kMsgNoCatalogueStation =
     "no line of the file is a year line of the data format {}";
 inline constexpr std::string_view kMsgNoTableStation = "the table has no row of values";
+inline constexpr std::string_view kMsgNoGridStation = "no cell of the grid holds a valid month";
+inline constexpr std::string_view kMsgNoSelectedStation =
+    "no station with coordinates lies where --region or --near asks";
 
 // free
 inline constexpr std::string_view kMsgFreeTruncated =

@@ -10,6 +10,9 @@
 //   layout     the layouts of downloaded files cut line by line, free,
 //              ghcnm, climdiv (station_reader.h)
 //   table      a table of columns with titles, read whole (table_source.h)
+//   grid       the cells of a gridded netCDF file (grid_source.h)
+//   list       the stations of another source that --region or --near kept
+//              (selection.h)
 //
 // A source that meets data it cannot use fails the run (RunFailure) at the
 // line of the data file it read last.
@@ -23,11 +26,14 @@
 #include "mask/station.h"
 #include "sources/catalogue_reader.h"
 #include "sources/station_reader.h"
+#include "sources/grid_source.h"
+#include "sources/selection.h"
 #include "sources/table_source.h"
 
 namespace versel {
 
-using StationSource = std::variant<CatalogueReader, LayoutReader, TableReader>;
+using StationSource =
+    std::variant<CatalogueReader, LayoutReader, TableReader, GridReader, StationList>;
 
 // The next station into `d`; false when the source has no further station.
 // A station without months (a header at the end of a file that no year line
@@ -41,6 +47,26 @@ void year_spans(StationSource& source, std::vector<std::int32_t>& first,
 
 // Back to the source's first station.
 void rewind_source(StationSource& source);
+
+// What an output may say of a source's data beyond its stations: whether
+// they are the cells of a grid, laid out as the grid (each station's
+// StationData::cell its place in `grid`), the units of their values, and
+// for a grid how many of its cells held data.
+struct SourceDescription {
+  bool gridded = false;
+  bool counts_exact = true;  // the pre-scan's count of stations is exact (else a bound)
+  GridGeometry grid;
+  std::string units;
+  std::string variable;
+  std::int64_t cells_with_data = 0;
+  std::int64_t cells = 0;
+};
+SourceDescription describe_source(const StationSource& source);
+
+// Reads every station of `source` and keeps those the selection keeps
+// (--region, --near), nearest first for --near: a list that is a source of
+// its own. Stations without coordinates are passed over and counted.
+StationList select_stations(StationSource& source, const StationSelection& selection);
 
 // The months a source took as missing because they held a nines sentinel
 // (fields.h); null for a source without that rule.

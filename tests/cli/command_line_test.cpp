@@ -145,12 +145,12 @@ TEST(CommandLine, UsageErrorsNameTheOptionAndTheValue) {
        "option --kind is given twice: 'tsf' and 'mat'; give it once"},
       {{"-q", "--quiet"}, "option --quiet is given twice; give it once"},
       {{"--quiet=yes"}, "option --quiet takes no value (given '--quiet=yes')"},
-      {{"-k"}, "option -k needs its KIND: tsf, mat, grd or csv"},
+      {{"-k"}, "option -k needs its KIND: tsf, mat, grd, csv or nc"},
       {{"-m", "1", "--output"},
        "option --output needs its PREFIX: the start of the output file names, or - for "
        "standard output"},
       // their values
-      {{"-k", "TSF"}, "--kind 'TSF': not an output kind; use tsf, mat, grd or csv"},
+      {{"-k", "TSF"}, "--kind 'TSF': not an output kind; use tsf, mat, grd, csv or nc"},
       {{"-d", "x7"}, "--data-set 'x7': not a number; give a data set of 1 to 12"},
       {{"--min-months", "0"}, "--min-months '0': an average needs at least 1 valid month"},
       {{"--min-months=-2"},
@@ -214,7 +214,7 @@ TEST(CommandLine, UsageErrorsNameTheOptionAndTheValue) {
       {{"-k", "mat", "-d", "1", "-m", "1", "-o", "-", "a"},
        "--output - with --kind mat: mat writes two files, _sea and _key; give a PREFIX"},
       // what a run needs
-      {{"-d", "1", "-m", "1", "a"}, "--kind is missing: give the output kind, tsf, mat, grd or csv"},
+      {{"-d", "1", "-m", "1", "a"}, "--kind is missing: give the output kind, tsf, mat, grd, csv or nc"},
       {{"-k", "tsf", "-m", "1", "a"},
        "the layout of the data is missing: give --data-set N (1 to 12), --format FMT with "
        "--flag X, or --layout NAME"},
@@ -263,7 +263,7 @@ TEST(CommandLine, UsageErrorsNameTheOptionAndTheValue) {
        "--keep-flagged goes with --layout ghcnm: only the global monthly station files carry "
        "quality flags"},
       // a value that would drive the terminal is shown escaped
-      {{"-k", "\x1b[2J"}, "--kind '\\x1B[2J': not an output kind; use tsf, mat, grd or csv"},
+      {{"-k", "\x1b[2J"}, "--kind '\\x1B[2J': not an output kind; use tsf, mat, grd, csv or nc"},
   };
   for (const Case& c : cases) {
     std::string all;
@@ -274,7 +274,7 @@ TEST(CommandLine, UsageErrorsNameTheOptionAndTheValue) {
 
 TEST(CommandLine, ReportsTheFirstFaultOfTheArguments) {
   EXPECT_EQ(error_of({"-k", "x", "-d", "0", "--bogus"}),
-            "--kind 'x': not an output kind; use tsf, mat, grd or csv");
+            "--kind 'x': not an output kind; use tsf, mat, grd, csv or nc");
   EXPECT_EQ(error_of({"--bogus", "-k", "x"}), "unknown option '--bogus'");
 }
 
