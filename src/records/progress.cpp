@@ -83,7 +83,11 @@ void note_progress(std::int64_t stations, std::string_view step) {
 
 void end_progress() {
   ProgressLine& p = units().progress;
-  if (p.shown > 0) put("\r" + std::string(p.shown, ' ') + "\r");
+  if (p.shown > 0) {
+    std::string clear(p.shown + 2, ' ');  // back to the start, blanks over the line, back again
+    clear.front() = clear.back() = '\r';
+    put(clear);
+  }
   p = ProgressLine{};
 }
 
