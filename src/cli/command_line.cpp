@@ -21,7 +21,8 @@ namespace {
 
 enum class OptionId : std::uint8_t {
   kind, data_set, format, flag, header_format, mask, min_months, output, quiet, explain, help,
-  version, layout, coords, skip, keep_flagged, output_dir, var, region, near,
+  version, layout, coords, skip, keep_flagged, output_dir, var, region, near, chronology,
+  chronology_id, screen, span, max_months, min_years, method, bootstrap, seed,
 };
 
 struct OptionEntry {
@@ -31,7 +32,7 @@ struct OptionEntry {
   std::string_view argument;   // what its value is; empty when it takes none
 };
 
-constexpr std::array<OptionEntry, 20> kOptions{{
+constexpr std::array<OptionEntry, 29> kOptions{{
     {OptionId::kind, 'k', "kind", kArgKind},
     {OptionId::data_set, 'd', "data-set", kArgDataSet},
     {OptionId::format, 'f', "format", kArgFormat},
@@ -52,6 +53,15 @@ constexpr std::array<OptionEntry, 20> kOptions{{
     {OptionId::var, 0, "var", kArgVar},
     {OptionId::region, 0, "region", kArgRegion},
     {OptionId::near, 0, "near", kArgNear},
+    {OptionId::chronology, 0, "chronology", kArgChronology},
+    {OptionId::chronology_id, 0, "chronology-id", kArgChronologyId},
+    {OptionId::screen, 0, "screen", ""},
+    {OptionId::span, 0, "span", kArgSpan},
+    {OptionId::max_months, 0, "max-months", kArgMaxMonths},
+    {OptionId::min_years, 0, "min-years", kArgMinYears},
+    {OptionId::method, 0, "method", kArgMethod},
+    {OptionId::bootstrap, 0, "bootstrap", kArgBootstrap},
+    {OptionId::seed, 0, "seed", kArgSeed},
 }};
 
 struct OutputKind {
@@ -195,6 +205,23 @@ std::string layout_names() {
   return names;
 }
 
+// A whole number of digits only from `low` to `high`; `low` with a message
+// otherwise.
+std::int64_t count_of(std::string_view option, std::string_view value, std::int64_t low,
+                      std::int64_t high, std::string& message) {
+  std::int64_t n = 0;
+  bool digits = !value.empty() && value.size() <= 19;
+  for (char c : value) {
+    if (c < '0' || c > '9') digits = false;
+    else if (n <= high) n = n * 10 + (c - '0');
+  }
+  if (!digits || n < low || n > high) {
+    message = compose(kMsgCountRange, {option, quoted(value), std::to_string(low), std::to_string(high)});
+    return low;
+  }
+  return n;
+}
+
 // --skip: digits only; a count beyond any file's lines stays large.
 std::int64_t skip_of(std::string_view value, std::string& message) {
   std::int64_t n = 0;
@@ -290,6 +317,32 @@ void take(Parse& p, const OptionEntry& entry, std::string_view value) {
     case OptionId::skip: r.skip = skip_of(value, message); break;
     case OptionId::keep_flagged: r.keep_flagged = true; break;
     case OptionId::var: r.var = value; break;
+    case OptionId::chronology:
+      if (value.empty()) message = std::string(kMsgChronologyEmpty);
+      r.chronology = value;
+      break;
+    case OptionId::chronology_id: r.chronology_id = value; break;
+    case OptionId::screen: r.screen = true; break;
+    case OptionId::span:
+      r.span_years = static_cast<int>(count_of(long_form(entry), value, 1, 5, message));
+      break;
+    case OptionId::max_months:
+      r.max_months = static_cast<int>(count_of(long_form(entry), value, 1, 24, message));
+      break;
+    case OptionId::min_years:
+      r.min_years = static_cast<int>(count_of(long_form(entry), value, 3, 100000, message));
+      break;
+    case OptionId::method:
+      if (value == "spearman") r.spearman = true;
+      else if (value != "pearson") message = compose(kMsgMethodUnknown, {quoted(value)});
+      break;
+    case OptionId::bootstrap:
+      r.bootstrap = static_cast<int>(count_of(long_form(entry), value, 0, 100000, message));
+      break;
+    case OptionId::seed:
+      r.seed = static_cast<std::uint64_t>(
+          count_of(long_form(entry), value, 0, std::int64_t{1} << 62, message));
+      break;
     case OptionId::region:
       r.has_region = parse_region(value, r.region, message);
       if (!r.has_region) message = long_form(entry) + " " + message;
@@ -377,7 +430,7 @@ std::string missing(const CliRequest& r) {
   if (!r.format.empty() && !r.flag) return std::string(kMsgNeedFlag);
   if (!r.format.empty() && r.header_format.empty() && (r.kind == kMat || r.kind == kGrd))
     return compose(kMsgNeedHeaderFormat, {kind_name(r.kind)});
-  if (r.mask.empty()) return std::string(kMsgNeedMask);
+  if (r.mask.empty() && !r.screen) return std::string(kMsgNeedMask);
   if (r.files.empty()) return std::string(kMsgNeedFile);
   return {};
 }
@@ -385,7 +438,7 @@ std::string missing(const CliRequest& r) {
 // The output files of a FILE, none for standard output.
 std::vector<std::string> outputs_of(const CliRequest& r, std::string_view file) {
   if (r.output == kStandardOutput) return {};
-  OutputFiles out = output_files(output_prefix(r, file), r.kind);
+  OutputFiles out = output_files(output_prefix(r, file), r.kind, output_role(r));
   if (out.key.empty()) return {out.sea};
   return {out.sea, out.key};
 }
@@ -420,11 +473,40 @@ std::string file_fault(const CliRequest& r) {
   return {};
 }
 
+// Whether option `id` was given.
+bool given(const Parse& p, OptionId id) { return p.seen[static_cast<std::size_t>(id)].has_value(); }
+
+std::string given_name(OptionId id) {
+  for (const OptionEntry& e : kOptions)
+    if (e.id == id) return long_form(e);
+  return {};
+}
+
+// The options of a chronology and its screen that contradict others.
+std::string chronology_conflict(const Parse& p) {
+  const CliRequest& r = p.request;
+  // --explain says what a screen computes without a chronology
+  for (OptionId id : {OptionId::chronology_id, OptionId::screen, OptionId::min_years,
+                      OptionId::method, OptionId::bootstrap, OptionId::seed})
+    if (given(p, id) && r.chronology.empty() && !(p.explain && id != OptionId::chronology_id))
+      return compose(kMsgNeedChronology, {given_name(id)});
+  for (OptionId id : {OptionId::span, OptionId::max_months})
+    if (given(p, id) && !r.screen) return compose(kMsgNeedScreen, {given_name(id)});
+  if (r.chronology.empty()) return {};
+  if (r.screen && !r.mask.empty()) return std::string(kMsgScreenAndMask);
+  if (r.kind != 0 && r.kind != kCsv && r.kind != kNc && r.kind != kGrd)
+    return compose(kMsgChronologyKind, {kind_name(r.kind)});
+  if (r.output == kStandardOutput && r.screen) return std::string(kMsgChronologyStdout);
+  return {};
+}
+
 CliRequest finish(Parse& p) {
   CliRequest& r = p.request;
   std::string message = p.fault;
   if (message.empty()) message = conflict(r);
-  if (message.empty() && p.explain && r.mask.empty()) message = std::string(kMsgNeedMask);
+  if (message.empty()) message = chronology_conflict(p);
+  if (message.empty() && p.explain && r.mask.empty() && !r.screen)
+    message = std::string(kMsgNeedMask);
   if (message.empty() && !p.explain) message = missing(r);
   if (message.empty() && !p.explain) message = file_fault(r);
   r.action = p.help      ? CliAction::help
@@ -458,6 +540,11 @@ std::string usage_error_text(std::string_view message) {
   text += kUsageHint;
   text += '\n';
   return text;
+}
+
+OutputRole output_role(const CliRequest& request) {
+  if (request.chronology.empty()) return OutputRole::values;
+  return request.screen ? OutputRole::screen : OutputRole::correlation;
 }
 
 std::string output_prefix(const CliRequest& request, std::string_view file) {

@@ -26,6 +26,7 @@
 #include <string_view>
 #include <vector>
 
+#include "collect/output_names.h"
 #include "sources/geometry.h"
 
 namespace versel {
@@ -71,6 +72,16 @@ struct CliRequest {
   Region region;
   bool has_near = false;       // --near LAT/LON[/N]
   NearSite near;
+  // a tree-ring chronology correlated with the climate instead of writing it
+  std::string chronology;      // --chronology FILE; empty when not given
+  std::string chronology_id;   // --chronology-id CODE; empty: the file's first
+  bool screen = false;         // --screen: every window of months
+  int span_years = 2;          // --span Y
+  int max_months = 12;         // --max-months L
+  int min_years = 20;          // --min-years N
+  bool spearman = false;       // --method spearman
+  int bootstrap = 0;           // --bootstrap N
+  std::uint64_t seed = 1;      // --seed S
   std::string coords;          // --coords FILE; empty when not given
   std::int64_t skip = 0;       // --skip N
   bool keep_flagged = false;   // --keep-flagged
@@ -86,6 +97,10 @@ CliRequest parse_command_line(std::span<const char* const> args);
 // The lines of a usage error for standard error: "versel: " and the message,
 // then "Try 'versel --help'.", each ending in a line feed.
 std::string usage_error_text(std::string_view message);
+
+// What the outputs of a run hold: the mask's values, the correlation of a
+// chronology with them, or its screen of windows.
+OutputRole output_role(const CliRequest& request);
 
 // The stem of FILE's output names: --output PREFIX when given, else the
 // file's name without its last extension (file_stem), in the file's folder

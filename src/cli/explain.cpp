@@ -2,7 +2,9 @@
 // variables, the rule for missing months and the output years of a station.
 #include "cli/explain.h"
 
+#include "collect/windows.h"
 #include "mask/mask_check.h"
+#include "records/message_text.h"
 #include "mask/variable_names.h"
 
 namespace versel {
@@ -17,6 +19,11 @@ constexpr std::string_view kWindow = "window          ";
 constexpr std::string_view kVariables = "variables       ";
 constexpr std::string_view kMissing = "missing months  ";
 constexpr std::string_view kYears = "output years    ";
+constexpr std::string_view kScreen = "screen          ";
+constexpr std::string_view kPairing = "pairing         ";
+constexpr std::string_view kCorrelation = "correlation     ";
+constexpr std::string_view kInterval = "interval        ";
+constexpr std::string_view kBest = "best            ";
 
 // The rule for missing months of each kind of variable, as the reduction
 // applies it. The rule for averages is the one a run has in force
@@ -73,6 +80,48 @@ std::string years_text(const MaskShape& shape) {
 }
 
 }  // namespace
+
+std::string explain_screen(const ScreenExplanation& e) {
+  const std::vector<ScreenWindow> windows = screen_windows(e.span_years, e.max_months);
+  const int longest = std::min(e.max_months, 12 * e.span_years);
+  std::string out;
+  auto line = [&out](std::string_view heading, std::string_view text) {
+    out += heading;
+    out += text;
+    out += '\n';
+  };
+  const std::string years = e.span_years == 1 ? std::string("the calendar year Y")
+                                              : "the " + std::to_string(e.span_years) +
+                                                    " calendar years Y-" +
+                                                    std::to_string(e.span_years - 1) + " to Y";
+  line(kScreen, "every run of 1 to " + plural(longest, "month") + " in " + years + ":");
+  line(kIndent, std::to_string(windows.size()) + " windows, each the average of its months (a sum");
+  line(kIndent, "correlates alike), named and masked as --explain -m names them:");
+  const std::size_t shown[] = {0, windows.size() / 2, windows.size() - 1};
+  std::size_t width = 0;
+  for (std::size_t i : shown) width = std::max(width, windows[i].name.size());
+  for (std::size_t i : shown) {
+    const ScreenWindow& w = windows[i];
+    line(kIndent, "  " + w.name + std::string(width + 2 - w.name.size(), ' ') + "-m " + w.mask);
+  }
+  line(kPairing, "the chronology's year t with the window's value labelled t: a window");
+  line(kIndent, "of the previous year is its value in t-1, one across the year boundary");
+  line(kIndent, "ends in t");
+  line(kMissing, e.min_months > 0
+                     ? compose(kAverageAtLeast, {std::to_string(e.min_months)})
+                     : std::string(kAverageRule));
+  line(kCorrelation, std::string(e.spearman ? "Spearman's" : "Pearson's") +
+                         " r over the years both have, at least " +
+                         std::to_string(e.min_years) + " (else missing);");
+  line(kIndent, "p two-sided, from Student's t with n-2 degrees of freedom");
+  if (e.bootstrap > 0)
+    line(kInterval, "95 %: the 2.5 and 97.5 percentiles of " + std::to_string(e.bootstrap) +
+                        " resamples of the paired years (seed " + std::to_string(e.seed) + ")");
+  else
+    line(kInterval, "95 %: from Fisher's z, tanh(atanh(r) -+ 1.96 / sqrt(n-3))");
+  line(kBest, "the window of largest |r| of each station, with its mask");
+  return out;
+}
 
 std::string explain_mask(std::string_view mask_text, int min_months) {
   const Mask mask = mask_from_text(mask_text);

@@ -17,6 +17,7 @@
 // missing-months lines give the rule of each kind of variable the mask has.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -25,5 +26,20 @@ namespace versel {
 // The explanation of a mask that check_mask_text accepts, lines ending in a
 // line feed; `min_months` is the run's rule for averages (0: all months).
 std::string explain_mask(std::string_view mask, int min_months = 0);
+
+// The text of --explain --screen: the windows a screen computes, how many,
+// how the years are paired, the method and its interval, for the settings
+// of the request (span, longest window, --min-months, --min-years,
+// --method, --bootstrap, --seed).
+struct ScreenExplanation {
+  int span_years = 2;
+  int max_months = 12;
+  int min_months = 0;
+  int min_years = 20;
+  bool spearman = false;
+  int bootstrap = 0;
+  std::uint64_t seed = 1;
+};
+std::string explain_screen(const ScreenExplanation& e);
 
 }  // namespace versel

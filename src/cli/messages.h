@@ -165,9 +165,46 @@ inline constexpr std::string_view kMsgNetcdfFile =
 inline constexpr std::string_view kMsgCells = "{} cells with data of {}";
 inline constexpr std::string_view kMsgPassedOver = "{}, {} without coordinates passed over";
 
+// A chronology and the screen of windows.
+inline constexpr std::string_view kArgChronology =
+    "FILE: a tree-ring chronology, Tucson .crn or a table of year and value";
+inline constexpr std::string_view kArgChronologyId = "CODE: the chronology of a .crn file to take";
+inline constexpr std::string_view kArgSpan = "Y: the calendar years of the windows, 1 to 5";
+inline constexpr std::string_view kArgMaxMonths = "L: the longest window in months, 1 to 24";
+inline constexpr std::string_view kArgMinYears = "N: the years a correlation needs, 3 or more";
+inline constexpr std::string_view kArgMethod = "NAME: pearson or spearman";
+inline constexpr std::string_view kArgBootstrap = "N: resamples of years for the interval, 0 to 100000";
+inline constexpr std::string_view kArgSeed = "S: the seed of the resamples, a whole number";
+inline constexpr std::string_view kMsgChronologyEmpty = "--chronology '': an empty file name";
+inline constexpr std::string_view kMsgCountRange = "{} {}: not a whole number from {} to {}";
+inline constexpr std::string_view kMsgMethodUnknown =
+    "--method {}: no such method; use pearson or spearman";
+inline constexpr std::string_view kMsgNeedChronology =
+    "{} goes with --chronology: it sets how the chronology is correlated";
+inline constexpr std::string_view kMsgNeedScreen =
+    "{} goes with --screen: it sets the windows of a screen";
+inline constexpr std::string_view kMsgScreenAndMask =
+    "--screen and --mask do not go together: the screen's windows are its masks (leave out "
+    "--mask, or leave out --screen to correlate the mask's own variables)";
+inline constexpr std::string_view kMsgChronologyKind =
+    "--kind {} with --chronology: a correlation is written as csv, nc or grd";
+inline constexpr std::string_view kMsgChronologyStdout =
+    "--output - with --screen: the screen's picture needs a file; give a PREFIX";
+
+// The summary of a run with a chronology, and the best window of each
+// station of a screen.
+inline constexpr std::string_view kMsgWindowsAgainst = "{} windows against chronology {}";
+inline constexpr std::string_view kMsgVariablesAgainst =
+    "{} climate variables against chronology {}";
+inline constexpr std::string_view kMsgVariableAgainst = "1 climate variable against chronology {}";
+inline constexpr std::string_view kMsgBestWindow =
+    "station {}: best window {}, r {} over {} years: -m {}";
+inline constexpr std::string_view kMsgNoBestWindow =
+    "station {}: no window has enough years in common with the chronology";
+
 // The coordinates file, before any FILE: "versel: COORDS: " and the reason.
-inline constexpr std::string_view kMsgOutputOverCoords =
-    "output file {} is the coordinates file {} (another name for it); it is left as it is";
+inline constexpr std::string_view kMsgOutputOverInput =
+    "output file {} is the input file {} (another name for it); it is left as it is";
 // After the stations of the summary line, when coordinates are looked up.
 inline constexpr std::string_view kMsgWithoutCoordinates = "{}, {} without coordinates";
 

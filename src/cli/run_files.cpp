@@ -26,6 +26,7 @@
 #include "sources/coordinates.h"
 #include "sources/data_lines.h"
 #include "sources/layout_messages.h"
+#include "sources/chronology.h"
 #include "sources/fields.h"
 #include "sources/grid_source.h"
 #include "sources/netcdf_extent.h"
@@ -72,8 +73,8 @@ std::optional<FileId> identity(const std::string& name) {
 struct KeptFiles {
   std::map<FileId, std::string> files;    // each FILE that exists, by identity
   std::map<FileId, std::string> written;  // each output written, and its FILE
-  std::optional<FileId> coords;           // the --coords file, and its name
-  std::string coords_name;
+  // the --coords and --chronology files, and their names
+  std::vector<std::pair<std::optional<FileId>, std::string>> inputs;
 };
 
 KeptFiles kept_files(const std::vector<std::string>& files) {
@@ -92,8 +93,8 @@ void refuse_overwrite(const std::string& output, const KeptFiles& kept) {
     fail_run({compose(kMsgOutputOverFile, {shown_name(output), shown_name(it->second)})});
   if (auto it = kept.written.find(*id); it != kept.written.end())
     fail_run({compose(kMsgOutputOverOutput, {shown_name(output), shown_name(it->second)})});
-  if (kept.coords == id)
-    fail_run({compose(kMsgOutputOverCoords, {shown_name(output), shown_name(kept.coords_name)})});
+  for (const auto& [input, name] : kept.inputs)
+    if (input == id) fail_run({compose(kMsgOutputOverInput, {shown_name(output), shown_name(name)})});
 }
 
 // The source of a layout cut line by line, with the flag of the file
@@ -194,7 +195,7 @@ std::string no_station_text(const RunSettings& s, const CliRequest& request) {
 // empty list: a FILE without any station, or without any output year, fails.
 void refuse_empty_run(const RunSettings& s, const CliRequest& request, const RunTotals& totals) {
   if (totals.stations == 0) fail_run({no_station_text(s, request)});
-  if (!totals.labelled) {
+  if (!totals.labelled && !request.screen) {
     const int years = extra_years(analyse_mask(s.MASK).NCM) + 1;
     fail_run({compose(kMsgNoOutputYearAtAll,
                       {std::to_string(years), years == 1 ? "year" : "years",
@@ -268,6 +269,62 @@ RunTotals run_file(const RunSettings& base, const CliRequest& request, const std
   return totals;
 }
 
+// What the command line asks of a chronology, for the processing.
+ChronologyRequest chronology_request(const CliRequest& r, const Chronology& chronology) {
+  ChronologyRequest c;
+  c.chronology = &chronology;
+  c.screen = r.screen;
+  c.settings.span_years = r.span_years;
+  c.settings.max_months = r.max_months;
+  c.settings.min_months = r.min_months;
+  c.settings.correlation.method = r.spearman ? CorrelationMethod::spearman : CorrelationMethod::pearson;
+  c.settings.correlation.min_years = r.min_years;
+  c.settings.correlation.bootstrap = r.bootstrap;
+  c.seed = r.seed;
+  return c;
+}
+
+// The summary of a FILE's run with a chronology:
+//   "4 stations, 222 windows against chronology LRK001; wrote t_screen.csv and t_screen.svg"
+std::string chronology_summary(const CliRequest& r, const Chronology& chronology,
+                               const RunTotals& totals, int variables, const FileOutputs& outputs) {
+  std::string text = summary_text(totals, variables, outputs);
+  const std::string title = chronology_title(chronology);
+  const std::string against =
+      r.screen        ? compose(kMsgWindowsAgainst, {std::to_string(totals.windows.size()), title})
+      : variables == 1 ? compose(kMsgVariableAgainst, {title})
+                       : compose(kMsgVariablesAgainst, {std::to_string(variables), title});
+  // "N stations, years A to B, M climate variables; wrote ..." with the
+  // years and variables replaced by what was correlated
+  const std::size_t wrote = text.find("; wrote ");
+  const std::size_t stations_end = text.find(", ");
+  if (wrote == std::string::npos || stations_end == std::string::npos) return text;
+  std::size_t cut = stations_end;
+  if (totals.cells) cut = text.find(", ", text.find(" of ")) ;  // "N cells with data of M"
+  return text.substr(0, cut) + ", " + against + text.substr(wrote);
+}
+
+// The best window of each station of a screen, one line each:
+//   "versel: t.dat: station 1 LITTLE ROCK: best window MJJ_avg, r -0.755 over 54 years: -m 000011300000"
+std::string best_window_lines(const std::string& file, const RunTotals& totals) {
+  std::string text;
+  for (const BestWindow& b : totals.best) {
+    std::string station = std::to_string(b.station);
+    if (!b.name.empty()) station += " " + b.name;
+    std::string line;
+    if (!b.found) {
+      line = compose(kMsgNoBestWindow, {station});
+    } else {
+      const ScreenWindow& w = totals.windows[b.window];
+      char r[32];
+      std::snprintf(r, sizeof r, "%.3f", b.result.r);
+      line = compose(kMsgBestWindow, {station, w.name, r, std::to_string(b.result.n), w.mask});
+    }
+    text += std::string(kUsagePrefix) + shown_name(file) + ": " + line + "\n";
+  }
+  return text;
+}
+
 // The date and the command line, for the history of an nc file:
 // "2026-12-08 15:04:05 UTC: versel -k nc ...".
 std::string history_of(std::span<const char* const> args) {
@@ -322,7 +379,7 @@ RunSettings settings_of(const CliRequest& r) {
 
 FileOutputs outputs_of_file(const CliRequest& request, std::string_view file) {
   if (request.output == kStandardOutput) return {std::string(kStandardOutput), {}};
-  return output_files(output_prefix(request, file), request.kind);
+  return output_files(output_prefix(request, file), request.kind, output_role(request));
 }
 
 std::string summary_text(const RunTotals& totals, int variables, const FileOutputs& outputs) {
@@ -357,6 +414,11 @@ int run_command_line(std::span<const char* const> args) {
     case CliAction::help: return to_standard_output(help_text());
     case CliAction::version: return to_standard_output(version_text());
     case CliAction::explain:
+      if (request.screen)
+        return to_standard_output(explain_screen({request.span_years, request.max_months,
+                                                  request.min_months, request.min_years,
+                                                  request.spearman, request.bootstrap,
+                                                  request.seed}));
       return to_standard_output(explain_mask(request.mask, request.min_months));
     case CliAction::usage_error:
       to_standard_error(usage_error_text(request.error));
@@ -392,11 +454,24 @@ int run_command_line(std::span<const char* const> args) {
       return kExitRunFailed;
     }
     coords = &table;
-    kept.coords = identity(request.coords);
-    kept.coords_name = request.coords;
+    kept.inputs.emplace_back(identity(request.coords), request.coords);
   }
   RunExtras base_extras;
   base_extras.nc.history = history_of(args);
+  // the chronology, read once for every FILE
+  Chronology chronology;
+  if (!request.chronology.empty()) {
+    ChronologyError error;
+    if (!load_chronology(request.chronology, request.chronology_id, chronology, error)) {
+      std::string text = std::string(kUsagePrefix) + shown_name(request.chronology) + ": " +
+                         error_message(error) + "\n";
+      if (!error.text.empty()) text += "  " + std::string(kMsgShownLine) + error_line_shown(error) + "\n";
+      to_standard_error(text);
+      return kExitRunFailed;
+    }
+    kept.inputs.emplace_back(identity(request.chronology), request.chronology);
+    base_extras.chronology = chronology_request(request, chronology);
+  }
   int status = kExitDone;
   for (const std::string& file : request.files) {
     const FileOutputs out = outputs_of_file(request, file);
@@ -411,9 +486,13 @@ int run_command_line(std::span<const char* const> args) {
       for (const std::string& name : {out.sea, out.key})
         if (!name.empty() && name != kStandardOutput)
           if (std::optional<FileId> id = identity(name)) kept.written.emplace(*id, file);
-      if (!request.quiet)
-        to_standard_error(std::string(kUsagePrefix) + shown_name(file) + ": " +
-                          summary_text(totals, variables, out) + "\n" + notes);
+      if (!request.quiet) {
+        std::string summary = summary_text(totals, variables, out);
+        if (!request.chronology.empty())
+          summary = chronology_summary(request, chronology, totals, variables, out);
+        to_standard_error(std::string(kUsagePrefix) + shown_name(file) + ": " + summary + "\n" +
+                          notes + best_window_lines(file, totals));
+      }
       continue;
     } catch (const RunFailure& f) {
       failed = failure_lines_of(f);

@@ -66,16 +66,22 @@ RunTotals collect_and_write(const RunSettings& s, StationSource& source, const R
     clired2(t, source);
     make_matrix(t, analyse_mask(s.MASK).NCV);
   }
-  if (s.FMTCTRL == kCsv) write_csv_head();
-  if (s.FMTCTRL == kNc) begin_nc_run(s, extras.nc, source, t.nc);
+  const bool chronology = extras.chronology.chronology != nullptr;
+  if (chronology) {
+    begin_chronology_run(s, extras.chronology, source, t.chronology);
+  } else {
+    if (s.FMTCTRL == kCsv) write_csv_head();
+    if (s.FMTCTRL == kNc) begin_nc_run(s, extras.nc, source, t.nc);
+  }
   station_loop(s, t, source);
-  if (s.FMTCTRL == kNc) finish_nc_run(t.nc);
+  if (chronology) finish_chronology_run(s, t.chronology);
+  if (s.FMTCTRL == kNc && !chronology) finish_nc_run(t.nc);
   // columns of stations the pre-scan found and the loop did not read hold
   // the flag (the two read stations alike: there are none)
   for (std::int64_t c = t.NGRID + 1; c <= t.MATRIX.columns; ++c)
     std::fill_n(t.MATRIX.column(c), t.MATRIX.rows, s.FLAG);
   if (s.FMTCTRL == kMat) write_mat(s, t);
-  if (s.FMTCTRL == kGrd) write_grd(s, t);
+  if (s.FMTCTRL == kGrd && !chronology) write_grd(s, t);
   RunTotals totals;
   totals.stations = t.NGRID;
   totals.labelled = t.labelled;
@@ -84,6 +90,8 @@ RunTotals collect_and_write(const RunSettings& s, StationSource& source, const R
   totals.longest = t.longest;
   totals.stations_without_coordinates = t.without_coordinates;
   if (s.scan_outliers) totals.outliers = find_outliers(t.outliers);
+  totals.windows = std::move(t.chronology.windows);
+  totals.best = std::move(t.chronology.best);
   return totals;
 }
 

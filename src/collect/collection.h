@@ -2,6 +2,7 @@
 // pre-scan, station loop and the writer of the output kind.
 #pragma once
 
+#include "collect/chronology_run.h"
 #include "collect/nc_run.h"
 #include "collect/result_tables.h"
 #include "sources/station_source.h"
@@ -14,9 +15,11 @@ namespace versel {
 bool needs_coordinates(const RunSettings& s);
 
 // What a run of the command line adds to its settings: what an nc file
-// says of its run.
+// says of its run, and a chronology to correlate with the climate instead
+// of writing it.
 struct RunExtras {
   NcNotes nc;
+  ChronologyRequest chronology;
 };
 
 // Reads, reduces and writes every station of `source` to the outputs open on

@@ -50,12 +50,16 @@ std::string file_stem(std::string_view file) {
   return std::string(file.substr(0, dot));
 }
 
-OutputFiles output_files(std::string_view stem, std::int32_t kind) {
+OutputFiles output_files(std::string_view stem, std::int32_t kind, OutputRole role) {
   OutputFiles out;
-  out.sea = std::string(stem) + std::string(kSeaSuffix);
+  const std::string_view suffix = role == OutputRole::screen        ? kScreenSuffix
+                                  : role == OutputRole::correlation ? kCorrSuffix
+                                                                    : kSeaSuffix;
+  out.sea = std::string(stem) + std::string(suffix);
   if (kind == kCsv) out.sea += ".csv";
   if (kind == kNc) out.sea += ".nc";
   if (kind == kMat) out.key = std::string(stem) + std::string(kKeySuffix);
+  if (role == OutputRole::screen) out.key = std::string(stem) + std::string(kScreenSuffix) + ".svg";
   return out;
 }
 

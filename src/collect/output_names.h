@@ -15,6 +15,8 @@ namespace versel {
 // coordinates.
 inline constexpr std::string_view kSeaSuffix = "_sea";
 inline constexpr std::string_view kKeySuffix = "_key";
+inline constexpr std::string_view kCorrSuffix = "_corr";
+inline constexpr std::string_view kScreenSuffix = "_screen";
 
 // The stem rule: the stem of a name is its characters before the first full
 // stop, blank or underscore, or the whole name when there is none. Returns
@@ -39,15 +41,23 @@ FixedText<kFileNameLength> output_name(std::string_view name, std::int32_t stem,
 //   "v2.1/alpha", ".hidden" -> ".hidden"
 std::string file_stem(std::string_view file);
 
+// What the outputs of a run hold: the mask's values (_sea), the correlation
+// of a chronology with them (_corr), or the screen of every window (_screen,
+// with its picture).
+enum class OutputRole : std::uint8_t { values, correlation, screen };
+
 // The outputs of a stem on the command line: STEM_sea (tsf, mat, grd),
 // STEM_sea.csv (csv), STEM_sea.nc (nc), and for mat STEM_key as well (empty
-// for the other kinds). An input file is never named STEM_sea: no output
-// takes an input's name, whatever its extension.
+// for the other kinds); a correlation STEM_corr with the same extensions; a
+// screen STEM_screen with them and its picture STEM_screen.svg as the
+// second file. An input file is never named so: no output takes an input's
+// name, whatever its extension.
 struct OutputFiles {
   std::string sea;
   std::string key;
 };
-OutputFiles output_files(std::string_view stem, std::int32_t kind);
+OutputFiles output_files(std::string_view stem, std::int32_t kind,
+                         OutputRole role = OutputRole::values);
 
 // True when the two names lead to one file: the same text, or one file
 // reached through a link or another spelling of the path.

@@ -10,6 +10,7 @@
 #include <utility>
 #include <vector>
 
+#include "collect/chronology_run.h"
 #include "collect/nc_run.h"
 #include "collect/outliers.h"
 
@@ -56,6 +57,7 @@ struct ResultTables {
   std::int64_t without_coordinates = 0;  // stations read without coordinates
   OutlierScan outliers;                  // with s.scan_outliers: every station's months
   NcRun nc;                              // nc: the file being written
+  ChronologyRun chronology;              // a run with a chronology
 };
 
 // What a run read, for the summary a front end shows at its end.
@@ -71,6 +73,9 @@ struct RunTotals {
   // a grid's cells with a valid month, and its cells (for the summary)
   std::optional<std::pair<std::int64_t, std::int64_t>> cells;
   std::int64_t passed_over = 0;   // stations --region or --near could not place
+  // a screen: its windows' names and masks, and each station's best window
+  std::vector<ScreenWindow> windows;
+  std::vector<BestWindow> best;
   // stations whose coordinates no one gave (a layout's): shown when the run
   // looks coordinates up or writes them
   std::optional<std::int64_t> without_coordinates;

@@ -65,6 +65,15 @@ void station_loop(const RunSettings& s, ResultTables& t, StationSource& source) 
     if (s.FMTCTRL == kTsf && d.has_header) write_tsf_header(s, padded_line(d.header));
     if (d.months.empty()) break;  // a header at the end, without a station
     if (s.scan_outliers) scan_months(t.outliers, d.months);
+    if (t.chronology.request) {
+      // the chronology against the station: its windows, or the mask's variables
+      if (!t.chronology.request->screen) clired(st, d, s, shape);
+      chronology_station(s, t.chronology, d, st);
+      t.longest = std::max(t.longest, d.year_lines());
+      if (!t.chronology.request->screen) note_labels(st, t);
+      note_progress(NGRID);
+      continue;
+    }
     clired(st, d, s, shape);
     if (s.FMTCTRL == kTsf) write_tsf_station(s, st);
     else if (s.FMTCTRL == kMat) {

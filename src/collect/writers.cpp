@@ -28,6 +28,8 @@ constexpr std::size_t kCsvFieldWidth = 48;
 // The rows of the matrix turned around at once take about this much memory.
 constexpr std::size_t kRowBlockBytes = std::size_t{8} << 20;
 
+}  // namespace
+
 // A text field of a csv row: in double quotes, its quotes doubled, when it
 // holds a comma, a quote or a line break (RFC 4180).
 void append_csv_text(std::string& row, std::string_view text) {
@@ -53,7 +55,7 @@ void append_csv_number(std::string& row, float value, int decimals) {
   row.append(field + first, kCsvFieldWidth - first);
 }
 
-}  // namespace
+int csv_decimals(const RunSettings& s) { return three_decimals(s) ? 3 : 2; }
 
 void write_tsf_header(const RunSettings& s, const std::string& H) {
   Unit sea = file_unit(kSeaUnit);
@@ -101,7 +103,7 @@ void keep_means(const RunSettings& s, const StationData& d, const Station& st, s
 
 CsvTable csv_table(const RunSettings& s) {
   CsvTable t;
-  t.decimals = three_decimals(s) ? 3 : 2;
+  t.decimals = csv_decimals(s);
   for (const ClimateVariable& v : climate_variables(s.MASK)) t.seasons.push_back(v.name);
   return t;
 }

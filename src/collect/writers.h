@@ -3,6 +3,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "collect/result_tables.h"
@@ -33,6 +34,18 @@ struct CsvTable {
   std::vector<std::string> seasons;
 };
 CsvTable csv_table(const RunSettings& s);
+
+// A text field of a csv row: in double quotes, its quotes doubled, when it
+// holds a comma, a quote or a line break (RFC 4180).
+void append_csv_text(std::string& row, std::string_view text);
+
+// A value as a tsf field shows it, with `decimals` and the same rounding,
+// without the blanks before it.
+void append_csv_number(std::string& row, float value, int decimals);
+
+// The decimals of the values of a run's outputs: 3 for the data sets that
+// have them, else 2.
+int csv_decimals(const RunSettings& s);
 
 // The title row of a csv file.
 void write_csv_head();
