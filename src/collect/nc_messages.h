@@ -31,4 +31,16 @@ inline constexpr std::string_view kMsgNcVariableCount =
 inline constexpr std::string_view kMsgNcYearsOutside =
     "{}: output years {} to {} of a station lie outside the years {} to {} of the file";
 
+// nc_fields.h: files of one value per cell or station
+inline constexpr std::string_view kMsgNcNoFields = "{}: no field to write";
+inline constexpr std::string_view kMsgNcFieldName =
+    "{}: field {} is no CF name (a letter, then letters, digits or underscores, at most 256)";
+inline constexpr std::string_view kMsgNcFieldTaken =
+    "{}: field {} has the name of another field or of a coordinate of the file";
+inline constexpr std::string_view kMsgNcFieldsTooLarge =
+    "{}: {} fields of {} cells would take {} bytes in memory, more than the {} a file of fields may take";
+inline constexpr std::string_view kMsgNcFieldsTooManyStations =
+    "{}: station {} would take the fields beyond the {} bytes a file of fields may take in memory";
+inline constexpr std::string_view kMsgNcFieldsNotPlanned = "{}: no fields were planned for the file";
+
 }  // namespace versel

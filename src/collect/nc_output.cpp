@@ -16,7 +16,6 @@ namespace versel {
 namespace {
 
 constexpr std::int16_t kCountFill = -1;
-constexpr double kCoordinateFill = NC_FILL_DOUBLE;
 constexpr int kDeflateLevel = 1;
 // Bytes an attribute actual_range takes in a classic header, twice (values
 // and means), with room to spare.
@@ -62,25 +61,23 @@ bool ok(NcWriter& w, int status, std::string_view what, std::string& error) {
   return netcdf_ok(status, w.path, what, error);
 }
 bool defined(NcWriter& w, int status, std::string_view name, std::string& error) {
-  return ok(w, status, compose(kMsgNcWhatDefine, {quoted(name)}), error);
+  return nc_defined(status, w.path, name, error);
 }
 bool written(NcWriter& w, int status, std::string_view name, std::string& error) {
-  return ok(w, status, compose(kMsgNcWhatWrite, {quoted(name)}), error);
+  return nc_written(status, w.path, name, error);
 }
 
 bool text_att(NcWriter& w, int var, const char* name, std::string_view text, std::string& error) {
-  if (text.empty()) return true;
-  return defined(w, nc_put_att_text(w.file.id, var, name, text.size(), text.data()), name, error);
+  return nc_text_att(w.file.id, w.path, var, name, text, error);
 }
 
 bool int_att(NcWriter& w, int var, const char* name, const std::vector<int>& v, std::string& error) {
-  return defined(w, nc_put_att_int(w.file.id, var, name, NC_INT, v.size(), v.data()), name, error);
+  return nc_int_att(w.file.id, w.path, var, name, v, error);
 }
 
 bool def_var(NcWriter& w, const std::string& name, nc_type type, const std::vector<int>& dims, int& id,
              std::string& error) {
-  return defined(w, nc_def_var(w.file.id, name.c_str(), type, static_cast<int>(dims.size()), dims.data(), &id),
-                 name, error);
+  return define_nc_var(w.file.id, w.path, name, type, dims, id, error);
 }
 
 // netCDF-4: deflated, in chunks of one band.
@@ -119,8 +116,8 @@ void clear_band(NcWriter& w) {
   w.means.assign(nv * n, w.plan.flag);
   if (w.plan.counts) w.counts.assign(nv * static_cast<std::size_t>(w.years) * n, kCountFill);
   if (!grid(w)) {
-    w.lats.assign(n, kCoordinateFill);
-    w.lons.assign(n, kCoordinateFill);
+    w.lats.assign(n, kNcCoordinateFill);
+    w.lons.assign(n, kNcCoordinateFill);
     w.names.assign(n * w.plan.name_length, '\0');
   }
 }
@@ -255,64 +252,18 @@ bool put_ranges(NcWriter& w, std::string& error) {
 bool define(NcWriter& w, std::string& error) {
   const NcOutputPlan& p = w.plan;
   const int id = w.file.id;
-  int time_dim = -1, nv_dim = -1, row_dim = -1, col_dim = -1, station_dim = -1, strlen_dim = -1;
+  int time_dim = -1, nv_dim = -1;
   if (!defined(w, nc_def_dim(id, "time", static_cast<std::size_t>(w.years), &time_dim), "time", error) ||
       !defined(w, nc_def_dim(id, "nv", 2, &nv_dim), "nv", error)) {
     return false;
   }
-  std::vector<int> cell_dims;  // the dimensions of a cell or station
-  std::string coordinates;     // the attribute of the data variables, when needed
-  if (grid(w)) {
-    const GridGeometry& g = p.grid;
-    const bool axes = g.kind == GridKind::axes;
-    const char* row_name = axes ? (g.rows_are_latitude ? "lat" : "lon") : "y";
-    const char* col_name = axes ? (g.rows_are_latitude ? "lon" : "lat") : "x";
-    if (!defined(w, nc_def_dim(id, row_name, static_cast<std::size_t>(g.rows), &row_dim), row_name, error) ||
-        !defined(w, nc_def_dim(id, col_name, static_cast<std::size_t>(g.cols), &col_dim), col_name, error)) {
-      return false;
-    }
-    cell_dims = {row_dim, col_dim};
-    if (axes) {
-      const int lat_dim = g.rows_are_latitude ? row_dim : col_dim;
-      const int lon_dim = g.rows_are_latitude ? col_dim : row_dim;
-      if (!def_var(w, "lat", NC_DOUBLE, {lat_dim}, w.lat_id, error) ||
-          !def_var(w, "lon", NC_DOUBLE, {lon_dim}, w.lon_id, error) ||
-          !text_att(w, w.lat_id, "axis", "Y", error) || !text_att(w, w.lon_id, "axis", "X", error)) {
-        return false;
-      }
-    } else {
-      coordinates = "lat lon";
-      if (!def_var(w, "lat", NC_DOUBLE, cell_dims, w.lat_id, error) ||
-          !def_var(w, "lon", NC_DOUBLE, cell_dims, w.lon_id, error)) {
-        return false;
-      }
-    }
-  } else {
-    const std::size_t n = p.stations > 0 ? static_cast<std::size_t>(p.stations) : NC_UNLIMITED;
-    if (!defined(w, nc_def_dim(id, "station", n, &station_dim), "station", error) ||
-        !defined(w, nc_def_dim(id, "name_strlen", p.name_length, &strlen_dim), "name_strlen", error)) {
-      return false;
-    }
-    cell_dims = {station_dim};
-    coordinates = "lat lon";
-    if (!def_var(w, "lat", NC_DOUBLE, cell_dims, w.lat_id, error) ||
-        !def_var(w, "lon", NC_DOUBLE, cell_dims, w.lon_id, error) ||
-        !def_var(w, "station_name", NC_CHAR, {station_dim, strlen_dim}, w.name_id, error) ||
-        !text_att(w, w.name_id, "long_name", "station name", error) ||
-        !text_att(w, w.name_id, "cf_role", "timeseries_id", error) ||
-        !defined(w, nc_put_att_double(id, w.lat_id, "_FillValue", NC_DOUBLE, 1, &kCoordinateFill), "lat", error) ||
-        !defined(w, nc_put_att_double(id, w.lon_id, "_FillValue", NC_DOUBLE, 1, &kCoordinateFill), "lon", error)) {
-      return false;
-    }
-  }
-  if (!text_att(w, w.lat_id, "units", "degrees_north", error) ||
-      !text_att(w, w.lat_id, "standard_name", "latitude", error) ||
-      !text_att(w, w.lat_id, "long_name", "latitude", error) ||
-      !text_att(w, w.lon_id, "units", "degrees_east", error) ||
-      !text_att(w, w.lon_id, "standard_name", "longitude", error) ||
-      !text_att(w, w.lon_id, "long_name", "longitude", error)) {
-    return false;
-  }
+  NcPlace place;
+  if (!define_nc_place(id, w.path, p.shape, p.grid, p.stations, p.name_length, place, error)) return false;
+  w.lat_id = place.lat_id;
+  w.lon_id = place.lon_id;
+  w.name_id = place.name_id;
+  const std::vector<int>& cell_dims = place.cell_dims;  // the dimensions of a cell or station
+  const std::string& coordinates = place.coordinates;   // the attribute of the data variables, when needed
 
   int time_id = -1, bounds_id = -1, year_id = -1;
   if (!def_var(w, "time", NC_DOUBLE, {time_dim}, time_id, error) ||
@@ -331,11 +282,11 @@ bool define(NcWriter& w, std::string& error) {
   std::vector<int> value_dims;
   std::vector<std::size_t> chunks;
   if (grid(w)) {
-    value_dims = {time_dim, row_dim, col_dim};
+    value_dims = {time_dim, cell_dims[0], cell_dims[1]};
     chunks = {1, static_cast<std::size_t>(std::max<std::int64_t>(1, std::min(w.band_size, p.grid.rows))),
               static_cast<std::size_t>(std::max<std::int64_t>(1, p.grid.cols))};
   } else {
-    value_dims = {station_dim, time_dim};
+    value_dims = {cell_dims[0], time_dim};
   }
   const std::vector<std::string> names = cf_variable_names(p.variables);
   const std::string years_text = std::to_string(p.first_year) + " to " + std::to_string(p.last_year);
@@ -419,18 +370,7 @@ bool define(NcWriter& w, std::string& error) {
       !written(w, nc_put_var_int(id, year_id, labels.data()), "year", error)) {
     return false;
   }
-  if (grid(w)) {
-    const GridGeometry& g = p.grid;
-    if (g.kind == GridKind::axes) {
-      const std::vector<double>& lat = g.rows_are_latitude ? g.row_axis : g.col_axis;
-      const std::vector<double>& lon = g.rows_are_latitude ? g.col_axis : g.row_axis;
-      return written(w, nc_put_var_double(id, w.lat_id, lat.data()), "lat", error) &&
-             written(w, nc_put_var_double(id, w.lon_id, lon.data()), "lon", error);
-    }
-    return written(w, nc_put_var_double(id, w.lat_id, g.lat.data()), "lat", error) &&
-           written(w, nc_put_var_double(id, w.lon_id, g.lon.data()), "lon", error);
-  }
-  return true;
+  return !grid(w) || write_nc_grid_coordinates(id, w.path, p.grid, place, error);
 }
 
 }  // namespace
@@ -471,25 +411,7 @@ bool begin_nc_output(NcWriter& w, const std::string& path, const NcOutputPlan& p
     error = compose(kMsgNcNoYears, {shown_name(path), std::to_string(plan.first_year), std::to_string(plan.last_year)});
     return false;
   }
-  if (plan.shape == NcShape::grid && plan.grid.kind == GridKind::points) {
-    error = compose(kMsgNcPointsGrid, {shown_name(path)});
-    return false;
-  }
-  if (plan.shape == NcShape::grid && (plan.grid.rows < 1 || plan.grid.cols < 1)) {
-    error = compose(kMsgNcNoCells, {shown_name(path), std::to_string(plan.grid.rows), std::to_string(plan.grid.cols)});
-    return false;
-  }
-  if (plan.shape == NcShape::grid) {
-    const GridGeometry& g = plan.grid;
-    const auto rows = static_cast<std::size_t>(g.rows);
-    const auto cols = static_cast<std::size_t>(g.cols);
-    const bool fits = g.kind == GridKind::axes ? g.row_axis.size() == rows && g.col_axis.size() == cols
-                                               : g.lat.size() == rows * cols && g.lon.size() == rows * cols;
-    if (!fits) {
-      error = compose(kMsgNcGridShape, {shown_name(path), std::to_string(g.rows), std::to_string(g.cols)});
-      return false;
-    }
-  }
+  if (plan.shape == NcShape::grid && !check_nc_grid(plan.grid, path, error)) return false;
   w.years = static_cast<std::int64_t>(plan.last_year) - plan.first_year + 1;
   const int cmode = NC_CLOBBER | (plan.netcdf4 ? (NC_NETCDF4 | NC_CLASSIC_MODEL) : NC_64BIT_OFFSET);
   int id = -1;
@@ -566,14 +488,7 @@ bool put_nc_station(NcWriter& w, const StationData& d, const Station& st, const 
     w.lats[static_cast<std::size_t>(b)] = d.RLAT;
     w.lons[static_cast<std::size_t>(b)] = d.RLON;
   }
-  // the station's name: its header without the fields of its coordinates
-  std::string_view name = d.has_header ? std::string_view(d.name.empty() ? d.header : d.name)
-                                       : std::string_view();
-  while (!name.empty() && name.front() == ' ') name.remove_prefix(1);
-  while (!name.empty() && name.back() == ' ') name.remove_suffix(1);
-  const std::string number = std::to_string(s + 1);
-  if (name.empty()) name = number;
-  name = name.substr(0, w.plan.name_length);
+  const std::string name = nc_station_name(d, s + 1, w.plan.name_length);
   std::copy(name.begin(), name.end(), w.names.begin() + static_cast<std::ptrdiff_t>(b) *
                                                             static_cast<std::ptrdiff_t>(w.plan.name_length));
   return true;

@@ -57,6 +57,7 @@
 #include <vector>
 
 #include "capacities.h"
+#include "collect/nc_common.h"
 #include "mask/station.h"
 #include "mask/variable_names.h"
 #include "sources/netcdf_grid.h"
@@ -68,8 +69,6 @@ inline constexpr std::size_t kNcBandBytes = std::size_t{32} << 20;
 // The time axis's origin and calendar.
 inline constexpr std::string_view kNcTimeUnits = "days since 1850-01-01 00:00:00";
 inline constexpr std::string_view kNcTimeCalendar = "proleptic_gregorian";
-
-enum class NcShape : std::uint8_t { grid, stations };
 
 struct NcOutputPlan {
   NcShape shape = NcShape::grid;
