@@ -339,10 +339,14 @@ std::string history_of(std::span<const char* const> args) {
 
 // "58,572": a count with its thousands apart.
 std::string grouped(std::int64_t n) {
-  std::string digits = std::to_string(n);
-  for (int at = static_cast<int>(digits.size()) - 3; at > (n < 0 ? 1 : 0); at -= 3)
-    digits.insert(static_cast<std::size_t>(at), ",");
-  return digits;
+  const std::string digits = std::to_string(n);
+  std::string out;
+  const std::size_t sign = n < 0 ? 1 : 0;
+  for (std::size_t i = 0; i < digits.size(); ++i) {
+    if (i > sign && (digits.size() - i) % 3 == 0) out += ',';
+    out += digits[i];
+  }
+  return out;
 }
 
 // "versel: FILE: " and the first line, the other lines indented under it.

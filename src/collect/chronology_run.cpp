@@ -5,6 +5,7 @@
 #include <charconv>
 #include <cmath>
 
+#include "collect/nc_output.h"
 #include "collect/writers.h"
 #include "mask/variable_names.h"
 #include "records/edit_output.h"
@@ -85,6 +86,81 @@ void write_grd_line(const RunSettings& s, const ChronologyRun& run, const Statio
         {d.RLAT, d.RLON, reals(std::span<const float>(values))});
 }
 
+// The fields of an nc file: r, n and p of each climate variable, or the best
+// window of a screen.
+std::vector<NcField> result_fields(const RunSettings& s, const ChronologyRequest& request,
+                                   const std::string& title) {
+  std::vector<NcField> fields;
+  if (request.screen) {
+    fields.push_back({"best_r", "correlation of the best window with chronology " + title, "1",
+                      NcFieldType::real, {}});
+    fields.push_back({"best_first_month",
+                      "first month of the best window, from January of the label year (-12: "
+                      "January of the year before)",
+                      "months", NcFieldType::integer, {}});
+    fields.push_back({"best_months", "months of the best window", "months", NcFieldType::integer, {}});
+    return fields;
+  }
+  const std::vector<ClimateVariable> variables = climate_variables(s.MASK);
+  const std::vector<std::string> names = cf_variable_names(variables);
+  for (std::size_t v = 0; v < variables.size(); ++v) {
+    const std::vector<std::pair<std::string, std::string>> about = {{"short_name", variables[v].name}};
+    fields.push_back({names[v] + "_r", "correlation of " + variables[v].name + " with chronology " + title,
+                      "1", NcFieldType::real, about});
+    fields.push_back({names[v] + "_n", "years of " + variables[v].name + " paired with chronology " + title,
+                      "", NcFieldType::integer, about});
+    fields.push_back({names[v] + "_p", "two-sided p of the correlation of " + variables[v].name, "1",
+                      NcFieldType::real, about});
+  }
+  return fields;
+}
+
+void begin_fields(const RunSettings& s, const ChronologyRequest& request,
+                  const StationSource& source, ChronologyRun& run) {
+  const SourceDescription described = describe_source(source);
+  const std::string title = chronology_title(*request.chronology);
+  NcFieldsPlan plan;
+  plan.shape = described.gridded ? NcShape::grid : NcShape::stations;
+  plan.grid = described.grid;
+  plan.fields = result_fields(s, request, title);
+  plan.flag = s.FLAG;
+  plan.title = request.screen ? "screen of every window against a tree-ring chronology"
+                              : "correlation of seasonal climate with a tree-ring chronology";
+  const CorrelationSettings& c = request.settings.correlation;
+  plan.global_attributes = {
+      {"chronology", title},
+      {"method", c.method == CorrelationMethod::spearman ? "Spearman" : "Pearson"},
+      {"interval", c.bootstrap > 0 ? std::to_string(c.bootstrap) + " bootstrap resamples, seed " +
+                                         std::to_string(request.seed)
+                                   : std::string("Fisher's z")},
+      {"min_years", std::to_string(c.min_years)}};
+  if (!request.screen) plan.global_attributes.push_back({"climate_mask", std::string(trimmed(s.MASK))});
+  plan.file = unit_name(kSeaUnit);
+  std::string error;
+  if (!begin_nc_fields(run.fields, plan, error)) fail_run({error});
+  run.gridded = described.gridded;
+}
+
+void put_fields(const ChronologyRun& run, std::vector<double>& values) {
+  values.clear();
+  if (run.request->screen) {
+    const std::ptrdiff_t best = best_window(run.results);
+    if (best < 0) {
+      values.assign(3, NAN);
+    } else {
+      const ScreenWindow& w = run.windows[static_cast<std::size_t>(best)];
+      values = {run.results[static_cast<std::size_t>(best)].r, static_cast<double>(w.offset),
+                static_cast<double>(w.length)};
+    }
+  } else {
+    for (const Correlation& c : run.results) {
+      values.push_back(c.r);
+      values.push_back(std::isnan(c.r) ? NAN : static_cast<double>(c.n));
+      values.push_back(c.p);
+    }
+  }
+}
+
 }  // namespace
 
 std::string chronology_title(const Chronology& c) {
@@ -94,7 +170,7 @@ std::string chronology_title(const Chronology& c) {
 }
 
 void begin_chronology_run(const RunSettings& s, const ChronologyRequest& request,
-                          const StationSource&, ChronologyRun& run) {
+                          const StationSource& source, ChronologyRun& run) {
   run.request = &request;
   if (request.screen) {
     run.windows = screen_windows(request.settings.span_years, request.settings.max_months);
@@ -106,6 +182,7 @@ void begin_chronology_run(const RunSettings& s, const ChronologyRequest& request
     run.draws = screen_draws(*request.chronology, request.settings, request.seed);
   if (s.FMTCTRL == kCsv)
     write(file_unit(kSeaUnit), "(a)", {request.screen ? kScreenTitles : kCorrTitles});
+  if (s.FMTCTRL == kNc) begin_fields(s, request, source, run);
 }
 
 void chronology_station(const RunSettings& s, ChronologyRun& run, const StationData& d,
@@ -139,6 +216,12 @@ void chronology_station(const RunSettings& s, ChronologyRun& run, const StationD
     write_grd_line(s, run, d);
     return;
   }
+  if (s.FMTCTRL == kNc) {
+    put_fields(run, run.field_values);
+    if (run.gridded) put_nc_field_cell(run.fields, d.cell, run.field_values.data());
+    else put_nc_field_station(run.fields, d, run.field_values.data());
+    return;
+  }
   if (s.FMTCTRL != kCsv) return;
   // the station's rows as one record, each but the last ending in CR LF
   const std::string start = station_start(s, run.stations, d);
@@ -160,8 +243,11 @@ void chronology_station(const RunSettings& s, ChronologyRun& run, const StationD
 }
 
 void finish_chronology_run(const RunSettings& s, ChronologyRun& run) {
-  (void)s;
   const ChronologyRequest& request = *run.request;
+  if (s.FMTCTRL == kNc) {
+    std::string error;
+    if (!write_nc_fields(run.fields, output_path(kSeaUnit), error)) fail_run({error});
+  }
   if (!request.screen) return;
   ScreenPicture picture;
   picture.chronology = chronology_title(*request.chronology);

@@ -21,6 +21,7 @@
 #include <string>
 #include <vector>
 
+#include "collect/nc_fields.h"
 #include "collect/screen.h"
 #include "collect/screen_svg.h"
 #include "mask/station.h"
@@ -57,6 +58,9 @@ struct ChronologyRun {
   std::vector<Correlation> results;
   std::vector<ScreenPanel> panels;    // the first kScreenPanels stations of a screen
   std::vector<BestWindow> best;       // every station of a screen
+  NcFields fields;                    // nc: every station's results
+  bool gridded = false;               // nc: put by the cells of the source's grid
+  std::vector<double> field_values;   // nc: one station's
   std::int64_t stations = 0;
   std::string row;                    // scratch for a station's rows
 };

@@ -134,6 +134,9 @@ void open_standard_output(int unit);
 // work as for any other output.
 std::string output_path(int unit);
 
+// The name a unit was opened with, as messages show the file.
+std::string unit_name(int unit);
+
 void close(int unit);
 void rewind(int unit);
 void backspace(int unit);

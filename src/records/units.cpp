@@ -180,6 +180,11 @@ std::string output_path(int unit) {
   return s->name;
 }
 
+std::string unit_name(int unit) {
+  UnitSlot* s = slot_of(unit);
+  return s ? s->name : std::string();
+}
+
 namespace {
 
 // Closes one unit; false with `f` set when its buffered records could not be

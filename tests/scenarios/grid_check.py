@@ -10,12 +10,14 @@ text and against the values read back from the nc output.
 2. --region and --near select the cells a computation here selects, nearest
    first; the other layouts' stations take --region and --near by their
    coordinates.
-3. The nc output of the grid, read back: dimensions, every value against
+3. The field-correlation map of a chronology with the grid, r and n of each
+   cell against Pearson's r worked out here from the cell's months.
+4. The nc output of the grid, read back: dimensions, every value against
    the tsf values of its cell, the long-term means against grd, the counts
    of valid months with --min-months; a station input gives a timeSeries
    file. Where installed, cdo sinfo and gmt grdinfo open it without a word
    on standard error.
-4. Failures: a text file given to --layout netcdf, a netCDF file given to a
+5. Failures: a text file given to --layout netcdf, a netCDF file given to a
    text layout, a cut file, a variable that is not there: status 1, the
    message, no output file.
 
@@ -277,6 +279,49 @@ def nc_output(versel, work, v):
     print("nc output: %d values checked" % checked)
 
 
+def correlation_map(versel, work, v):
+    """The field-correlation map of a chronology with the grid's June-August
+    averages, value by value against Pearson's r worked out here."""
+    chron = {y: 0.5 + ((y * 37) % 23) / 20.0 for y in range(FIRST - 3, FIRST + YEARS)}
+    (work / "chron.csv").write_text("year,ring\n" + "".join("%d,%.3f\n" % (y, c)
+                                                             for y, c in chron.items()))
+    run(versel, work, ["-q", "-k", "nc", "--layout", "netcdf", "--chronology", "chron.csv",
+                       "-m", "000001130000", "--min-years", "5", "-o", "map", "NETCDF4.nc"])
+    d = netCDF4.Dataset(work / "map_corr.nc")
+    d.set_auto_mask(False)
+    r_field, n_field = d["JJA_avg_r"][:], d["JJA_avg_n"][:]
+    checked = 0
+    for row in range(len(LATS)):
+        for col in range(len(LONS)):
+            pairs = []
+            for y in range(YEARS):
+                months = v[12 * y + 5:12 * y + 8, row, col]
+                if any(h is None for h in months):
+                    continue
+                total = R.f32(0.0)
+                for h in months:
+                    total = R.f32(total + month_value(h))
+                pairs.append((R.f32(total / 3), chron[FIRST + y]))
+            if len(pairs) < 5:
+                if float(r_field[row, col]) != FLAG:
+                    fault("map %d %d: r %r with %d years" % (row, col, r_field[row, col], len(pairs)))
+                continue
+            xs, ys = [p[0] for p in pairs], [p[1] for p in pairs]
+            mx, my = sum(xs) / len(xs), sum(ys) / len(ys)
+            sxy = sum((a - mx) * (b - my) for a, b in pairs)
+            sxx = sum((a - mx) ** 2 for a in xs)
+            syy = sum((b - my) ** 2 for b in ys)
+            want = sxy / math.sqrt(sxx * syy)
+            checked += 1
+            if abs(float(r_field[row, col]) - want) > 1e-5 or int(n_field[row, col]) != len(pairs):
+                fault("map %d %d: r %r n %d, worked out %r n %d" % (row, col, r_field[row, col],
+                                                                     n_field[row, col], want, len(pairs)))
+    d.close()
+    if checked < 10:
+        fault("map: only %d cells checked" % checked)
+    print("correlation map: %d cells checked" % checked)
+
+
 def failures(versel, work):
     (work / "fails").mkdir()
     f = work / "fails"
@@ -314,6 +359,7 @@ def main():
     same_as_text(versel, work, v)
     selections(versel, work, v)
     nc_output(versel, work, v)
+    correlation_map(versel, work, v)
     failures(versel, work)
     print("%d faults" % len(FAULTS))
     return 1 if FAULTS else 0
