@@ -10,14 +10,17 @@ R"(Usage: versel [OPTION]... FILE...
        versel                       (no arguments: the dialogue of questions)
 
 Reduces the monthly climate data of each FILE (stations, each a header line
-and one line per year with the year and twelve monthly values) to the values
-that a climate mask defines, and writes them as tsf, mat, grd or csv files.
+and one line per year with the year and twelve monthly values; tables;
+netCDF grids) to the values that a climate mask defines, and writes them as
+tsf, mat, grd, csv or nc files; or correlates them with a tree-ring
+chronology.
 
   -k, --kind KIND          tsf: each station's values by year; mat: a matrix of
                            years and variables by station, with a _key file of
                            coordinates; grd: each station's long-term means;
                            csv: one row per station, year and variable, with
-                           column names, for R, Python and spreadsheets
+                           column names, for R, Python and spreadsheets;
+                           nc: CF netCDF, a grid for a grid input
   -d, --data-set N         the layout of a known data set, 1 to 12 (below)
   -f, --format FMT         a record format of your own for the year lines, such
                            as '(1x,i4,12f5.1)'; needs --flag
@@ -28,6 +31,9 @@ that a climate mask defines, and writes them as tsf, mat, grd or csv files.
                            mat and grd)
       --layout NAME        a layout of downloaded files (below), instead of -d
                            or -f; --flag replaces its missing-value flag
+      --var NAME           netcdf: the variable to read (else the one gridded)
+      --region W/E/S/N     only the stations or cells in this box of degrees
+      --near LAT/LON[/N]   only the N (default 1) stations or cells nearest
       --coords FILE        the coordinates (and names) of a layout's stations
                            by their codes: an inventory (.inv) or a table
       --keep-flagged       ghcnm: keep the values that carry a quality flag
@@ -35,9 +41,23 @@ that a climate mask defines, and writes them as tsf, mat, grd or csv files.
   -m, --mask MASK          the climate mask (below)
       --min-months N       an average season is the mean of the months there
                            when at least N of them are (default: all of them)
-  -o, --output PREFIX      write PREFIX_sea (and PREFIX_key for mat; PREFIX.csv
-                           for csv); one FILE only; '-o -' writes the _sea file
-                           of tsf or grd, or the csv file, to standard output
+  -o, --output PREFIX      write PREFIX_sea (and PREFIX_key for mat; with .csv
+                           for csv, .nc for nc); one FILE only; '-o -' writes
+                           the _sea file of tsf or grd, or the csv file, to
+                           standard output
+      --output-dir DIR     write the outputs in DIR (made when missing)
+      --chronology FILE    correlate a tree-ring chronology (.crn, or a table of
+                           year and value) with each variable of the mask:
+                           FILE_corr (csv, grd or nc)
+      --chronology-id CODE the chronology of a .crn file to take (the first)
+      --screen             with --chronology and no mask: correlate every window
+                           of 1 to 12 months in the previous and current year:
+                           FILE_screen (csv, grd or nc) and its heat map, .svg
+      --span Y, --max-months L  the screen's years (2) and longest window (12)
+      --method NAME        pearson (default) or spearman
+      --min-years N        the years a correlation needs (default 20)
+      --bootstrap N        an interval from N resamples (default 0: Fisher's z)
+      --seed S             the seed of the resamples (default 1)
   -q, --quiet              nothing on standard error but errors
       --explain            say what the mask computes, then exit (no FILE read)
   -h, --help               show this help, then exit
@@ -45,8 +65,8 @@ that a climate mask defines, and writes them as tsf, mat, grd or csv files.
 
 A value follows its option (-k tsf, --kind tsf) or is joined to it (-ktsf,
 --kind=tsf). Options and FILEs may come in any order; '--' ends the options.
-Without -o the outputs of a FILE are named by the part of its name before the
-first '.', '_' or blank, in its folder: data/cru_pre.dat writes data/cru_sea.
+Without -o the outputs of a FILE are named by its name without the last
+extension, in its folder: data/cru_pre.dat writes data/cru_pre_sea.
 
 The climate mask: one digit per month from January of its first calendar year,
 at most 60 digits (five years).
@@ -82,11 +102,15 @@ Known data sets (-d):
 Layouts of downloaded files (--layout):
   free     a year and twelve values per line, separated by blanks, or by tabs
            or commas; a line above them names the station; comments (#) and
-           title rows are passed over; missing: empty, NA, NaN, -, ***, -999.9
+           title rows are passed over; missing: empty, NA, NaN, -, ***, -999.9,
+           and without --flag nines such as -99.9 or -9999
   ghcnm    the global monthly station files: ID, year, element and twelve
            values in hundredths; -9999 or a quality flag: missing (-99.99)
   climdiv  the climate-division files: a 10-column code of place, element and
            year, then twelve values; missing: the element's own flag
+  table    a table with titles: station, year and jan..dec, or station, date
+           (or year and month) and value; name, lat and lon columns used
+  netcdf   a netCDF grid: each cell with data is a station; CF axes and time
 
 Examples:
   versel -k tsf -d 7 -m 00001113111311131113 temperature.dat
@@ -96,7 +120,11 @@ Examples:
       writes a_sea and a_key, then b_sea and b_key
   versel -k grd -d 7 -m 000001130000 -o - temperature.dat > jja_means.txt
   versel -k csv -d 7 -m 000001130000 --min-months 2 temperature.dat
-      writes temperature.csv: JJA_avg where at least 2 of the months are there
+      writes temperature_sea.csv: JJA_avg where at least 2 months are there
+  versel -k nc --layout netcdf -m 00000000000113113113113 cru_tmp.nc
+      writes cru_tmp_sea.nc: DJF, MAM, JJA and SON averages of every cell
+  versel -k csv -d 7 --chronology site.crn --screen temperature.dat
+      writes temperature_screen.csv and _screen.svg: which window matters
   versel -k mat --layout ghcnm --coords ghcnm.inv -m 000001130000 ghcnm.dat
       writes ghcnm_sea and ghcnm_key
   versel --explain -m 00000000000113
@@ -105,7 +133,7 @@ Exit status: 0 done, 1 a FILE could not be processed, 2 a usage error (nothing
 done). The dialogue ends with 0, or 255 on a failure.
 )";
 
-constexpr std::string_view kVersion = "versel 1.1\n";
+constexpr std::string_view kVersion = "versel 1.2\n";
 
 }  // namespace
 
