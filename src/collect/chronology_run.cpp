@@ -189,9 +189,15 @@ void chronology_station(const RunSettings& s, ChronologyRun& run, const StationD
                         const Station& st) {
   const ChronologyRequest& request = *run.request;
   ++run.stations;
-  if (request.screen)
-    screen_station(d, s.FLAG, *request.chronology, run.windows, request.settings, run.draws,
-                   run.work, run.results);
+  if (request.screen) {
+    // grd and nc keep the best window alone, the picture every window of
+    // its first stations
+    ScreenSettings settings = request.settings;
+    settings.best_only = s.FMTCTRL != kCsv && run.panels.size() >= kScreenPanels;
+    screen_station(d, s.FLAG, *request.chronology, run.windows, settings, run.draws, run.work,
+                   run.results);
+    if (settings.best_only) complete_best(settings, run.work, run.results);
+  }
   else
     correlate_variables(st, s.FLAG, *request.chronology, request.settings.correlation, run.draws,
                         run.work, run.results);

@@ -10,7 +10,6 @@ namespace versel {
 namespace {
 
 constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
-constexpr int kFewestYears = 3;
 
 // A finite value: NaN and infinities give NaN when subtracted from
 // themselves.

@@ -40,6 +40,8 @@ namespace versel {
 enum class CorrelationMethod : std::uint8_t { pearson, spearman };
 
 inline constexpr int kDefaultMinYears = 20;
+// No correlation is computed from fewer years, whatever --min-years says.
+inline constexpr int kFewestYears = 3;
 inline constexpr double kFisherZ95 = 1.959964;  // the normal quantile of 97.5 %
 
 struct CorrelationSettings {

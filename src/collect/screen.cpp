@@ -155,6 +155,12 @@ void screen_station(const StationData& d, float flag, const Chronology& c,
                                               w.deviations.data(), n, pairs)
                             : window_r<true>(w.sums, windows[k], s.min_months, from, w.at.data(),
                                              w.deviations.data(), n, pairs);
+      if (s.best_only) {
+        out[k] = Correlation{};
+        out[k].n = pairs;
+        if (pairs >= std::max(s.correlation.min_years, kFewestYears)) out[k].r = r;
+        continue;
+      }
       correlation_from_r(r, pairs, s.correlation, w.correlation, out[k]);
       continue;
     }
@@ -164,6 +170,13 @@ void screen_station(const StationData& d, float flag, const Chronology& c,
       for (std::size_t i = 0; i < n; ++i) x[i] = x[w.at[i]];
     correlate(x, w.chronology.data(), n, s.correlation, &draws, w.correlation, out[k]);
   }
+}
+
+void complete_best(const ScreenSettings& s, ScreenWork& w, std::vector<Correlation>& results) {
+  const std::ptrdiff_t best = best_window(results);
+  if (best < 0) return;
+  Correlation& c = results[static_cast<std::size_t>(best)];
+  correlation_from_r(c.r, c.n, s.correlation, w.correlation, c);
 }
 
 void correlate_variables(const Station& st, float flag, const Chronology& c,

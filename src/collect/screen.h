@@ -26,6 +26,10 @@ struct ScreenSettings {
   int max_months = kDefaultWindowMonths;  // --max-months
   int min_months = 0;                     // --min-months
   CorrelationSettings correlation;        // --method, --min-years, --bootstrap
+  // the r and n of every window, but p and the interval only of the best:
+  // what an output of the best window alone needs (Pearson without
+  // resamples; else every window is computed whole)
+  bool best_only = false;
 };
 
 // Room a run's stations reuse.
@@ -50,6 +54,9 @@ ResampleDraws screen_draws(const Chronology& c, const ScreenSettings& s, std::ui
 void screen_station(const StationData& d, float flag, const Chronology& c,
                     const std::vector<ScreenWindow>& windows, const ScreenSettings& s,
                     const ResampleDraws& draws, ScreenWork& w, std::vector<Correlation>& out);
+
+// After a screen with best_only: p and the interval of the best window.
+void complete_best(const ScreenSettings& s, ScreenWork& w, std::vector<Correlation>& results);
 
 // The correlation of the chronology with each climate variable of a
 // reduced station (--chronology with a mask): out[v] for variable v, its
