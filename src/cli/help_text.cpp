@@ -46,12 +46,13 @@ chronology.
                            the _sea file of tsf or grd, or the csv file, to
                            standard output
       --output-dir DIR     write the outputs in DIR (made when missing)
-      --chronology FILE    correlate a tree-ring chronology (.crn, or a table of
-                           year and value) with each variable of the mask:
+      --chronology FILE    correlate a tree-ring chronology (.crn, or a table
+                           of year and value) with each variable of the mask:
                            FILE_corr (csv, grd or nc)
       --chronology-id CODE the chronology of a .crn file to take (the first)
-      --screen             with --chronology and no mask: correlate every window
-                           of 1 to 12 months in the previous and current year:
+      --screen             with --chronology and no mask: correlate every
+                           window of 1 to 12 months in the previous and
+                           current year:
                            FILE_screen (csv, grd or nc) and its heat map, .svg
       --span Y, --max-months L  the screen's years (2) and longest window (12)
       --method NAME        pearson (default) or spearman
