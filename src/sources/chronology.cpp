@@ -26,27 +26,6 @@ constexpr int kMaxHeaderLines = 3;
 constexpr std::int64_t kMaxTableYear = 99999;
 constexpr std::size_t kShownLine = 100;
 
-// The lines of a text, each with its number from 1: the line end (LF or
-// CR LF) and a first line's byte order mark dropped.
-struct LineWalk {
-  std::string_view text;
-  std::size_t from = 0;
-  std::int64_t number = 0;
-
-  bool next(std::string_view& line) {
-    if (from >= text.size()) return false;
-    std::size_t end = text.find('\n', from);
-    if (end == std::string_view::npos) end = text.size();
-    line = text.substr(from, end - from);
-    from = end + 1;
-    if (++number == 1) line = without_bom(line);
-    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
-    return true;
-  }
-};
-
-bool passed_over(std::string_view line) { return is_empty_line(line) || is_comment_line(line); }
-
 bool fail(std::int64_t line, std::string reason, std::string_view text, ChronologyError& e) {
   e.line = line;
   e.reason = std::move(reason);

@@ -17,27 +17,6 @@
 namespace versel {
 namespace {
 
-// The lines of a text, each with its number from 1: the line end (LF or
-// CR LF) and a first line's byte order mark dropped.
-struct LineWalk {
-  std::string_view text;
-  std::size_t from = 0;
-  std::int64_t number = 0;
-
-  bool next(std::string_view& line) {
-    if (from >= text.size()) return false;
-    std::size_t end = text.find('\n', from);
-    if (end == std::string_view::npos) end = text.size();
-    line = text.substr(from, end - from);
-    from = end + 1;
-    if (++number == 1) line = without_bom(line);
-    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
-    return true;
-  }
-};
-
-bool passed_over(std::string_view line) { return is_empty_line(line) || is_comment_line(line); }
-
 bool fail_at(std::int64_t line, std::string_view message, std::string& error) {
   error = compose(kMsgLineFault, {std::to_string(line), message});
   return false;

@@ -32,6 +32,30 @@ bool is_empty_line(std::string_view line);
 // A comment: the first character after leading blanks and tabs is "#".
 bool is_comment_line(std::string_view line);
 
+// The lines of a text, each with its number from 1: the line end (LF or
+// CR LF) and a first line's byte order mark dropped.
+struct LineWalk {
+  std::string_view text;
+  std::size_t from = 0;
+  std::int64_t number = 0;
+
+  bool next(std::string_view& line) {
+    if (from >= text.size()) return false;
+    std::size_t end = text.find('\n', from);
+    if (end == std::string_view::npos) end = text.size();
+    line = text.substr(from, end - from);
+    from = end + 1;
+    if (++number == 1) line = without_bom(line);
+    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+    return true;
+  }
+};
+
+// A line that holds nothing to read: empty, blanks only, or a comment.
+inline bool passed_over(std::string_view line) {
+  return is_empty_line(line) || is_comment_line(line);
+}
+
 // The field without one pair of double quotes around it (a doubled quote
 // inside stays doubled: the splitters below make it one).
 std::string_view unquoted(std::string_view field);
