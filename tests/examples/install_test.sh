@@ -9,7 +9,7 @@ rm -rf "$prefix"
 "$cmake" --install "$build" --prefix "$prefix" || exit 1
 status=0
 shared=share/versel/examples
-data="temperature.dat free.csv ghcnm.dat ghcnm.inv climdiv.txt climdiv_coords.csv stations_wide.csv station_long.csv"
+data="temperature.dat free.csv ghcnm.dat ghcnm.inv climdiv.txt climdiv_coords.csv stations_wide.csv station_long.csv grid.nc chronology.crn"
 for f in bin/versel share/man/man1/versel.1 $shared/grd_map.sh $shared/load_mat.py; do
   [ -s "$prefix/$f" ] || { echo "missing after install: $prefix/$f"; status=1; }
 done
@@ -39,5 +39,13 @@ printf '1\ntemperature.dat\n7\n00001113111311131113\n' |
 (cd "$prefix/copy" && ../bin/versel -q -k grd --layout ghcnm --coords ghcnm.inv -m 000001130000 ghcnm.dat) ||
   { echo "installed versel on the installed ghcnm example failed"; status=1; }
 [ -s "$prefix/copy/ghcnm_sea" ] || { echo "the ghcnm run on the installed examples wrote nothing"; status=1; }
+# the example grid as netCDF, and the screen of the example chronology
+(cd "$prefix/copy" && ../bin/versel -q -k nc --layout netcdf -m 000001130000 grid.nc) ||
+  { echo "installed versel on the installed example grid failed"; status=1; }
+[ -s "$prefix/copy/grid_sea.nc" ] || { echo "the grid run on the installed examples wrote nothing"; status=1; }
+(cd "$prefix/copy" && ../bin/versel -q -k csv -d 7 --chronology chronology.crn --screen temperature.dat) ||
+  { echo "installed versel on the installed example chronology failed"; status=1; }
+[ -s "$prefix/copy/temperature_screen.svg" ] ||
+  { echo "the screen on the installed examples drew nothing"; status=1; }
 rm -rf "$prefix"
 exit $status

@@ -11,7 +11,8 @@ if [ -n "$warnings" ]; then
   exit 1
 fi
 text=$(MANWIDTH=80 LC_ALL=C.UTF-8 man -E UTF-8 -l "$page" 2>/dev/null | col -b)
-for section in NAME SYNOPSIS DESCRIPTION "CLIMATE MASK" FILES "EXIT STATUS" LIMITS; do
+for section in NAME SYNOPSIS DESCRIPTION OPTIONS LAYOUTS "CLIMATE MASK" OUTPUT CHRONOLOGY FILES \
+    "EXIT STATUS" LIMITS EXAMPLES; do
   if ! printf '%s\n' "$text" | grep -q "^$section\$"; then
     echo "the rendered page has no section $section"
     exit 1

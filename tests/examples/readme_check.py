@@ -18,20 +18,37 @@ lines of, `stdout`, `stderr` or a file the run writes:
     <!-- lines of: versel -k mat -d 7 -m 000001130000 temperature.dat => stderr -->
 
 Its run may end with any status; in its block, lines that start with "$ "
-show the commands typed and are skipped.
+show the commands typed and are skipped. A file that is not text is shown
+through a tool, named after a "|", which is given the file last (its tabs
+count as blanks to the next multiple of 8, as a terminal shows them):
+
+    <!-- lines of: versel -k nc --layout netcdf -m 000001130000 grid.nc => grid_sea.nc | ncdump -h -->
+
+A block of commands that draw a picture is marked with the tool it needs
+and the file it must leave:
+
+    <!-- commands: gmt => grid_jja.png -->
+
+Its lines that start with "$ " run in one shell, `../build/versel` being
+the versel tested, and must end with status 0 and leave that file, not
+empty. A block whose tool is not installed is reported and passed over.
 
 usage: readme_check.py VERSEL README EXAMPLES_DIR WORK_DIR
 """
+import os
 import pathlib
 import re
+import shlex
 import shutil
 import subprocess
 import sys
 
 # The example data files, each run from the folder that holds them all.
 EXAMPLE_DATA = ("temperature.dat", "free.csv", "ghcnm.dat", "ghcnm.inv", "climdiv.txt",
-                "climdiv_coords.csv", "stations_wide.csv", "station_long.csv")
-MARK = re.compile(r"^<!-- lines of: (.+?) -->$")
+                "climdiv_coords.csv", "stations_wide.csv", "station_long.csv", "grid.nc",
+                "chronology.crn")
+MARK = re.compile(r"^<!-- (lines of|commands): (.+?) -->$")
+VERSEL_AS_SHOWN = "../build/versel"
 PROMPT_WITH_ANSWER = re.compile(r"(=>|:>| ->)\s*\S+$")
 
 
@@ -56,7 +73,7 @@ def blocks(readme):
             while j < len(lines) and (lines[j].startswith("    ") or not lines[j].strip()):
                 block.append(lines[j][4:])
                 j += 1
-        found.append((m.group(1).split(), block, i + 1))
+        found.append((m.group(1), m.group(2).split(), block, i + 1))
     return found
 
 
@@ -71,17 +88,51 @@ def run_output(versel, work, kind, mask, target):
     return raw.decode().replace("\r", "").split("\n")
 
 
-def command_output(versel, work, args, target):
-    """The lines of `target` after versel ran with `args` in `work`."""
+def clear(work):
+    """Leaves the example data alone in `work`."""
     for old in work.glob("*"):
-        if old.name not in EXAMPLE_DATA:
+        if old.name in EXAMPLE_DATA:
+            continue
+        if old.is_dir():
+            shutil.rmtree(old)
+        else:
             old.unlink()
+
+
+def command_output(versel, work, args, target, tool):
+    """The lines of `target` after versel ran with `args` in `work`, shown
+    through `tool` (a command and its arguments) when one is given; None
+    when the tool is not installed."""
+    clear(work)
     done = subprocess.run([versel] + args, cwd=work, capture_output=True)
+    if tool:
+        if shutil.which(tool[0]) is None:
+            return None
+        shown = subprocess.run(tool + [target], cwd=work, capture_output=True).stdout
+        return shown.decode().expandtabs(8).replace("\r", "").split("\n")
     if target in ("stdout", "stderr"):
         raw = done.stdout if target == "stdout" else done.stderr
     else:
         raw = (work / target).read_bytes()
     return raw.decode().replace("\r", "").split("\n")
+
+
+def commands_fault(versel, work, tool, picture, block):
+    """Runs the "$ " lines of a block of commands in one shell: None when
+    they end with status 0 and leave `picture`, else what went wrong; ""
+    when `tool` is not installed."""
+    if shutil.which(tool) is None:
+        return ""
+    clear(work)
+    script = "\n".join(line[2:].replace(VERSEL_AS_SHOWN, shlex.quote(versel))
+                       for line in block if line.startswith("$ "))
+    env = dict(os.environ, HOME=os.environ.get("HOME") or str(work))
+    done = subprocess.run(["sh", "-e", "-c", script], cwd=work, capture_output=True, env=env)
+    if done.returncode != 0:
+        return f"the commands ended with {done.returncode}: {done.stderr.decode()[-400:]}"
+    if not (work / picture).is_file() or (work / picture).stat().st_size == 0:
+        return f"the commands left no {picture}"
+    return None
 
 
 def first_missing(shown, output, console):
@@ -106,13 +157,25 @@ def main(versel, readme, examples, work):
 
     marked = blocks(pathlib.Path(readme))
     failures = 0
-    for words, block, at in marked:
+    for mark, words, block, at in marked:
+        if mark == "commands":
+            fault = commands_fault(versel, work, words[0], words[-1], block)
+            if fault == "":
+                print(f"README.md:{at}: {words[0]} is not installed; the commands were not run")
+            elif fault is not None:
+                print(f"README.md:{at}: commands: {fault}")
+                failures += 1
+            continue
         if words == ["temperature.dat"]:
             output = (work / "temperature.dat").read_text().split("\n")
             console = False
         elif words[0] == "versel" and "=>" in words:
             at_arrow = words.index("=>")
-            output = command_output(versel, work, words[1:at_arrow], words[at_arrow + 1])
+            tool = words[at_arrow + 3:] if words[at_arrow + 2:at_arrow + 3] == ["|"] else []
+            output = command_output(versel, work, words[1:at_arrow], words[at_arrow + 1], tool)
+            if output is None:
+                print(f"README.md:{at}: {tool[0]} is not installed; the block was not checked")
+                continue
             console = False
         else:
             kind, mask, target = words
