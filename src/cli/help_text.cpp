@@ -48,12 +48,12 @@ chronology.
       --output-dir DIR     write the outputs in DIR (made when missing)
       --chronology FILE    correlate a tree-ring chronology (.crn, or a table
                            of year and value) with each variable of the mask:
-                           FILE_corr (csv, grd or nc)
+                           STEM_corr (csv, grd or nc)
       --chronology-id CODE the chronology of a .crn file to take (the first)
       --screen             with --chronology and no mask: correlate every
                            window of 1 to 12 months in the previous and
                            current year:
-                           FILE_screen (csv, grd or nc) and its heat map, .svg
+                           STEM_screen (csv, grd or nc) and its heat map, .svg
       --span Y, --max-months L  the screen's years (2) and longest window (12)
       --method NAME        pearson (default) or spearman
       --min-years N        the years a correlation needs (default 20)

@@ -163,6 +163,7 @@ inline constexpr std::string_view kMsgOutputStdoutNc =
 inline constexpr std::string_view kMsgNetcdfFile =
     "a netCDF file, which the layout of text files cannot read; read it with --layout netcdf";
 inline constexpr std::string_view kMsgCells = "{} cells with data of {}";
+inline constexpr std::string_view kMsgOneCell = "1 cell with data of {}";
 inline constexpr std::string_view kMsgPassedOver = "{}, {} without coordinates passed over";
 
 // A chronology and the screen of windows.

@@ -259,7 +259,10 @@ RunTotals run_file(const RunSettings& base, const CliRequest& request, const std
   if (const SentinelTally* sentinels = sentinels_of(source); sentinels && sentinels->total() > 0)
     totals.taken_as_missing = sentinel_text(*sentinels);
   // stations without coordinates matter where they are looked up or written
-  if (!request.layout_name.empty() && !request.netcdf && (coords != nullptr || s.FMTCTRL != kTsf))
+  // (after --region or --near the stations kept have coordinates: those
+  // without were passed over, and the summary says so)
+  if (!request.layout_name.empty() && !request.netcdf && !request.has_region && !request.has_near &&
+      (coords != nullptr || s.FMTCTRL != kTsf))
     totals.without_coordinates = totals.stations_without_coordinates;
   close(kDataUnit);
   if (!out.key.empty()) close(kKeyUnit);
@@ -391,7 +394,9 @@ std::string summary_text(const RunTotals& totals, int variables, const FileOutpu
                          : totals.stations == 1 ? std::string(kMsgOneStation)
                                                 : compose(kMsgStations, {std::to_string(totals.stations)});
   if (totals.cells)
-    stations = compose(kMsgCells, {grouped(totals.cells->first), grouped(totals.cells->second)});
+    stations = totals.cells->first == 1
+                   ? compose(kMsgOneCell, {grouped(totals.cells->second)})
+                   : compose(kMsgCells, {grouped(totals.cells->first), grouped(totals.cells->second)});
   if (totals.passed_over > 0)
     stations = compose(kMsgPassedOver, {stations, std::to_string(totals.passed_over)});
   if (totals.without_coordinates)

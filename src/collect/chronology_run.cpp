@@ -38,7 +38,7 @@ void append_general(std::string& row, double v) {
 // ",n,r,low,high,p" of a correlation.
 void append_correlation(std::string& row, const Correlation& c) {
   row += ',';
-  if (!std::isnan(c.r)) row += std::to_string(c.n);
+  row += std::to_string(c.n);  // the years paired, also where too few for an r
   row += ',';
   append_fixed(row, c.r, 4);
   row += ',';
@@ -79,7 +79,7 @@ void write_grd_line(const RunSettings& s, const ChronologyRun& run, const Statio
   }
   for (const Correlation& c : run.results) {
     values.push_back(grd_value(c.r, s.FLAG));
-    values.push_back(std::isnan(c.r) ? s.FLAG : static_cast<float>(c.n));
+    values.push_back(static_cast<float>(c.n));
     values.push_back(grd_value(c.p, s.FLAG));
   }
   write(file_unit(kSeaUnit), "(1x,2(f8.2),24(1x,f8.3,1x,f8.2,1x,f9.4))",
@@ -155,7 +155,7 @@ void put_fields(const ChronologyRun& run, std::vector<double>& values) {
   } else {
     for (const Correlation& c : run.results) {
       values.push_back(c.r);
-      values.push_back(std::isnan(c.r) ? NAN : static_cast<double>(c.n));
+      values.push_back(static_cast<double>(c.n));
       values.push_back(c.p);
     }
   }

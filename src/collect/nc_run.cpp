@@ -50,7 +50,10 @@ void put_nc_run(NcRun& run, const StationData& d, const Station& st) {
   if (!run.open || st.NYC < 1) return;
   const std::int32_t* counts = nullptr;
   if (run.writer.plan.counts) {
-    run.counts.assign(st.N.begin(), st.N.end());
+    // beside a missing value no count: the file's fill, as the csv leaves it empty
+    run.counts.resize(st.N.size());
+    for (std::size_t i = 0; i < st.N.size(); ++i)
+      run.counts[i] = st.Y[i] == run.writer.plan.flag ? -1 : st.N[i];
     counts = run.counts.data();
   }
   std::string error;

@@ -47,7 +47,7 @@ constexpr std::string_view kSubtitle =
     "{} r; across: the window's last month; up: its length in months; 95 % interval: {}";
 constexpr std::string_view kBest = "best: {} r = {} (n = {})";
 constexpr std::string_view kNoBest = "no window with enough years in common";
-constexpr std::string_view kCellTitle = "{} (from {}, {} months): r = {}, n = {}";
+constexpr std::string_view kCellTitle = "{} (from {}, {}): r = {}, n = {}";
 constexpr std::string_view kMore = "{} more stations in the csv";
 constexpr std::string_view kOneMore = "1 more station in the csv";
 constexpr std::string_view kLegendTitle = "r";
@@ -169,7 +169,10 @@ void draw_panel(std::string& svg, const Geometry& g, const std::vector<ScreenWin
     svg += compose(
         kCell,
         {num(cell_x(w)), num(cell_y(w)), num(g.cw), num(g.ch), colour_of(c.r, limit),
-         xml_text(compose(kCellTitle, {w.name, w.first_month, num(w.length), r_text, num(c.n)}))});
+         xml_text(compose(kCellTitle, {w.name, w.first_month,
+                                        w.length == 1 ? std::string("1 month")
+                                                      : num(w.length) + " months",
+                                        r_text, num(c.n)}))});
     if (!std::isnan(c.r) && excludes_zero(c))
       svg +=
           compose(kDot, {"sig", fixed(cell_x(w) + g.cw / 2.0, 1), fixed(cell_y(w) + g.ch / 2.0, 1),

@@ -230,11 +230,12 @@ def chronology_files(versel, work, stations):
     want = sum(1 for y in range(19) if window_value(stations[0], y, 17, 3) is not None)
     if not rows or rows[0]["n"] != str(want):
         fault("CAN002 pairs %s years, not %d" % (rows[0]["n"] if rows else None, want))
-    # too few common years: the fields are empty
+    # too few common years: r, its interval and p are empty, n says how
+    # many years there were
     run(versel, work, ["-q", "-k", "csv", "--layout", "free", "--chronology", "two.crn",
                        "-m", "000001130000", "--min-years", "60", "-o", "few", "st.txt"])
     for r in rows_of(work / "few_corr.csv"):
-        if r["r"] or r["n"] or r["p"]:
+        if r["r"] or r["low"] or r["p"] or not 0 < int(r["n"]) < 60:
             fault("with too few years a correlation is given: %s" % r)
     # failures before any FILE
     (work / "bad.crn").write_text(CRN.replace("CAN00119101010", "CAN00119101x10"))
