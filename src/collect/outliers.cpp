@@ -22,30 +22,37 @@ double median_of(std::vector<double>& v) {
 
 void scan_months(OutlierScan& scan, const std::vector<float>& months) {
   for (float v : months) {
-    if (v == scan.flag || std::isnan(v)) continue;
+    if (v == scan.flag || v != v) continue;  // missing, or NaN
+    ++scan.seen;
     if (!scan.any) {
       scan.any = true;
       scan.smallest = scan.largest = v;
       scan.smallest_count = scan.largest_count = 0;
     }
-    if (v < scan.smallest) {
-      scan.smallest = v;
-      scan.smallest_count = 0;
+    if (v <= scan.smallest) {
+      if (v < scan.smallest) {
+        scan.smallest = v;
+        scan.smallest_count = 0;
+      }
+      ++scan.smallest_count;
     }
-    if (v > scan.largest) {
-      scan.largest = v;
-      scan.largest_count = 0;
+    if (v >= scan.largest) {
+      if (v > scan.largest) {
+        scan.largest = v;
+        scan.largest_count = 0;
+      }
+      ++scan.largest_count;
     }
-    scan.smallest_count += v == scan.smallest;
     scan.negative_count += v < 0.0f;
-    scan.largest_count += v == scan.largest;
-    if (scan.seen++ % scan.stride != 0) continue;
+    if (--scan.until_sample != 0) continue;
+    scan.until_sample = scan.stride;
     scan.sample.push_back(v);
     if (scan.sample.size() == kSampleLimit) {
       // every other value kept: the sample stays spread over the whole file
       for (std::size_t i = 0; i < kSampleLimit / 2; ++i) scan.sample[i] = scan.sample[2 * i];
       scan.sample.resize(kSampleLimit / 2);
       scan.stride *= 2;
+      scan.until_sample = scan.stride;
     }
   }
 }

@@ -25,6 +25,7 @@ struct OutlierScan {
   // kSampleLimit of them, spread evenly over the file
   std::vector<float> sample;
   std::uint64_t stride = 1;
+  std::uint64_t until_sample = 1;  // valid months to the next one the sample takes
   std::uint64_t seen = 0;
 };
 
