@@ -89,7 +89,7 @@ inline void write_file(const std::string& path, int cmode, const TestFile& f) {
 // A grid of monthly values: `value(step, lat index, lon index)` is the
 // value stored (the fill where a cell has none). The variable's dimensions
 // are `order` (names among "time", "lat", "lon" and `level`).
-struct GridSpec {
+struct TestGrid {
   std::vector<double> lats, lons, times;
   std::string time_units = "days since 1900-01-01";
   std::string calendar;  // no attribute when empty
@@ -103,7 +103,7 @@ struct GridSpec {
   std::function<double(std::size_t, std::size_t, std::size_t)> value;
 };
 
-inline TestFile grid_file(const GridSpec& g) {
+inline TestFile grid_file(const TestGrid& g) {
   TestFile f;
   f.dims = {{"time", g.times.size(), g.unlimited_time}, {"lat", g.lats.size()}, {"lon", g.lons.size()}};
   if (g.level > 0) f.dims.push_back({"plev", g.level});

@@ -121,8 +121,8 @@ double base_value(std::size_t t, std::size_t r, std::size_t c) {
   return base_missing(t, r, c) ? kFill : 10.0 * r + c + 0.25 * t - 3.0;
 }
 
-GridSpec base_grid() {
-  GridSpec g;
+TestGrid base_grid() {
+  TestGrid g;
   g.lats = {52.25, 52.75, 53.25};
   g.lons = {-1.75, -1.25, -0.75, -0.25};
   g.times = mid_months(1901, 24);
@@ -137,9 +137,9 @@ std::string centre(double lat, double lon) {
   return buf;
 }
 
-// The stations of a grid spec whose steps are consecutive months from
+// The stations of a test grid whose steps are consecutive months from
 // January, row-major (rows = latitudes), decoding each stored value.
-std::vector<Expect> expected(const GridSpec& g, int first_year,
+std::vector<Expect> expected(const TestGrid& g, int first_year,
                              const std::function<float(double)>& decode) {
   std::vector<Expect> out;
   for (std::size_t r = 0; r < g.lats.size(); ++r) {
@@ -162,7 +162,7 @@ std::vector<Expect> expected(const GridSpec& g, int first_year,
 float fill_or_float(double v) { return v == kFill ? kFlag : static_cast<float>(v); }
 
 TEST_F(NetcdfGrid, CellsWithDataInRowOrderNamedByCentre) {
-  const GridSpec g = base_grid();
+  const TestGrid g = base_grid();
   write_file(path("base.nc"), 0, grid_file(g));
   GridSource src;
   const std::vector<StationData> got = read_all(src, request(path("base.nc")));
@@ -188,7 +188,7 @@ TEST_F(NetcdfGrid, CellsWithDataInRowOrderNamedByCentre) {
 }
 
 TEST_F(NetcdfGrid, EveryFormatGivesTheSameStations) {
-  const GridSpec g = base_grid();
+  const TestGrid g = base_grid();
   const std::vector<Expect> want = expected(g, 1901, fill_or_float);
   struct Format {
     const char* name;
@@ -200,7 +200,7 @@ TEST_F(NetcdfGrid, EveryFormatGivesTheSameStations) {
                  {"netCDF-4 classic model", NC_NETCDF4 | NC_CLASSIC_MODEL}};
   for (const Format& f : formats) {
     SCOPED_TRACE(f.name);
-    GridSpec h = g;
+    TestGrid h = g;
     h.unlimited_time = f.cmode != NC_64BIT_DATA;  // a fixed time dimension too
     write_file(path("f.nc"), f.cmode, grid_file(h));
     GridSource src;
@@ -239,7 +239,7 @@ TEST_F(NetcdfGrid, EveryCalendarAndUnit) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(std::string(c.calendar) + ", " + c.units);
-    GridSpec g;
+    TestGrid g;
     g.lats = {10};
     g.lons = {20};
     g.times = c.times;
@@ -304,7 +304,7 @@ TEST_F(NetcdfGrid, PackedValuesDecodedInDouble) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
-    GridSpec g;
+    TestGrid g;
     g.lats = {0};
     g.lons = {0};
     g.times.clear();
@@ -325,7 +325,7 @@ TEST_F(NetcdfGrid, PackedValuesDecodedInDouble) {
 TEST_F(NetcdfGrid, NetcdfFourIntegerTypes) {
   for (nc_type type : {NC_UBYTE, NC_USHORT, NC_UINT, NC_INT64, NC_UINT64}) {
     SCOPED_TRACE(type);
-    GridSpec g;
+    TestGrid g;
     g.lats = {0};
     g.lons = {0};
     g.times = {0, 31, 59};
@@ -361,7 +361,7 @@ TEST_F(NetcdfGrid, EachFillAttributeAndNaN) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
-    GridSpec g;
+    TestGrid g;
     g.lats = {-45};
     g.lons = {170};
     g.times = mid_months(1990, 8);
@@ -380,7 +380,7 @@ TEST_F(NetcdfGrid, EachFillAttributeAndNaN) {
 }
 
 TEST_F(NetcdfGrid, DescendingLatitudesAndLongitudesTo360) {
-  GridSpec g = base_grid();
+  TestGrid g = base_grid();
   g.lats = {53.25, 52.75, 52.25};
   g.lons = {358.75, 359.25, 359.75, 0.25};
   write_file(path("d.nc"), 0, grid_file(g));
@@ -392,7 +392,7 @@ TEST_F(NetcdfGrid, DescendingLatitudesAndLongitudesTo360) {
 }
 
 TEST_F(NetcdfGrid, DimensionsInAnyOrder) {
-  const GridSpec g = base_grid();
+  const TestGrid g = base_grid();
   const std::vector<Expect> by_latitude = expected(g, 1901, fill_or_float);
   struct Case {
     std::vector<std::string> order;
@@ -404,7 +404,7 @@ TEST_F(NetcdfGrid, DimensionsInAnyOrder) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.order[0] + " " + c.order[1] + " " + c.order[2]);
-    GridSpec h = g;
+    TestGrid h = g;
     h.order = c.order;
     h.unlimited_time = false;
     write_file(path("o.nc"), NC_NETCDF4, grid_file(h));
@@ -419,7 +419,7 @@ TEST_F(NetcdfGrid, DimensionsInAnyOrder) {
 }
 
 TEST_F(NetcdfGrid, ASingleLevelIsRead) {
-  GridSpec g = base_grid();
+  TestGrid g = base_grid();
   g.order = {"time", "plev", "lat", "lon"};
   g.level = 1;
   write_file(path("l.nc"), 0, grid_file(g));
@@ -428,7 +428,7 @@ TEST_F(NetcdfGrid, ASingleLevelIsRead) {
 }
 
 TEST_F(NetcdfGrid, GapMonthIsMissingInEveryCell) {
-  GridSpec g = base_grid();
+  TestGrid g = base_grid();
   std::vector<double> times = mid_months(1901, 24);
   times.erase(times.begin() + 14);  // no March 1902
   g.times = times;
@@ -514,7 +514,7 @@ TEST_F(NetcdfGrid, PointsAlongOneDimension) {
 // Blocks of one cell, of part of a row, of a few rows and of the whole
 // grid give the same stations.
 TEST_F(NetcdfGrid, BlocksOfEverySize) {
-  GridSpec g;
+  TestGrid g;
   for (int i = 0; i < 7; ++i) g.lats.push_back(-30.0 + i);
   for (int i = 0; i < 9; ++i) g.lons.push_back(100.0 + 2 * i);
   g.times = mid_months(1950, 30);
@@ -552,7 +552,7 @@ TEST_F(NetcdfGrid, RegionInBothConventionsAndAcrossTheDateLine) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
-    GridSpec g;
+    TestGrid g;
     g.lats = {-10, 0, 10};
     g.lons = c.lons;
     g.times = {0, 31};
@@ -570,7 +570,7 @@ TEST_F(NetcdfGrid, RegionInBothConventionsAndAcrossTheDateLine) {
 }
 
 TEST_F(NetcdfGrid, RegionWindowOfTheGrid) {
-  GridSpec g = base_grid();
+  TestGrid g = base_grid();
   write_file(path("w.nc"), 0, grid_file(g));
   GridRequest r = request(path("w.nc"));
   r.has_region = true;
@@ -599,7 +599,7 @@ double haversine_km(double lat1, double lon1, double lat2, double lon2) {
 }
 
 TEST_F(NetcdfGrid, NearestCellsWithData) {
-  GridSpec g;
+  TestGrid g;
   for (int i = 0; i < 8; ++i) g.lats.push_back(50.25 + 0.5 * i);
   for (int i = 0; i < 8; ++i) g.lons.push_back(-3.75 + 0.5 * i);
   g.times = mid_months(1901, 12);
@@ -697,9 +697,9 @@ TEST_F(NetcdfGrid, CentreText) {
 
 // Each failure, with its message.
 TEST_F(NetcdfGrid, Failures) {
-  const GridSpec base = base_grid();
+  const TestGrid base = base_grid();
   const std::string file = path("x.nc");
-  auto write = [&](const GridSpec& g, int cmode = 0) { write_file(file, cmode, grid_file(g)); };
+  auto write = [&](const TestGrid& g, int cmode = 0) { write_file(file, cmode, grid_file(g)); };
   auto fail = [&](const std::string& var = "") {
     GridRequest r = request(file);
     r.variable = var;
@@ -756,7 +756,7 @@ TEST_F(NetcdfGrid, Failures) {
                              "variables: 'lat', 'lon', 'tmp', 'elev'); name one with --var");
   }
   {
-    GridSpec g = base;
+    TestGrid g = base;
     g.times = {14, 20, 45};
     write(g);
     EXPECT_EQ(fail(), file + ": the data are not monthly: steps 1 (1900-01-15) and 2 (1900-01-21) of time "
@@ -768,7 +768,7 @@ TEST_F(NetcdfGrid, Failures) {
                              "time variable 'time' fall in the same month");
   }
   {
-    GridSpec g = base;
+    TestGrid g = base;
     g.calendar = "lunar";
     write(g);
     EXPECT_EQ(fail(), file + ": time variable 'time': calendar 'lunar' is none of standard, gregorian, "
@@ -784,7 +784,7 @@ TEST_F(NetcdfGrid, Failures) {
                              "Y-M-D [h:m:s] [zone]");
   }
   {
-    GridSpec g = base;
+    TestGrid g = base;
     g.order = {"time", "plev", "lat", "lon"};
     g.level = 3;
     write(g);
@@ -812,7 +812,7 @@ TEST_F(NetcdfGrid, Failures) {
     EXPECT_EQ(fail(), file + ": time variable 'time': step 4 holds nan, which is no time of the calendar");
   }
   {
-    GridSpec g = base;
+    TestGrid g = base;
     g.times.clear();
     write(g);
     EXPECT_EQ(fail(), file + ": time dimension 'time' has no steps");
@@ -829,7 +829,7 @@ namespace {
 // read to its end; nothing crashes (the sanitizer build watches the reads).
 // VERSEL_NC_MUTATIONS sets the damaged files per format (150).
 TEST_F(NetcdfGrid, DamagedFilesFailCleanly) {
-  GridSpec g = base_grid();
+  TestGrid g = base_grid();
   for (int cmode : {0, NC_64BIT_DATA, NC_NETCDF4}) {
     SCOPED_TRACE(cmode);
     write_file(path("good.nc"), cmode, grid_file(g));
